@@ -1,0 +1,105 @@
+// Quorvel: a sales-tax calculation engine.
+//
+// A host hands the control six reference tables (taxes, tax models, tax groups, customer
+// exemptions) as rowset documents, then one transaction at a time; the control answers with one
+// result row per tax. This header is the whole public surface of the library.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Error numbers carried by quorvel::Error.
+namespace errors {
+inline constexpr int kAbsentKey = 5;        // a key not in a collection (never escapes Item)
+inline constexpr int kOverflow = 6;         // a number or amount outside its range
+inline constexpr int kOutOfRange = 9;       // a collection position outside 1..Count
+inline constexpr int kTypeMismatch = 13;    // a text that is no number or Boolean
+inline constexpr int kObjectNotSet = 91;    // a missing attribute, tax model or other object
+inline constexpr int kDuplicateKey = 457;   // a key already held by a collection
+inline constexpr int kIslandMissing = 1001; // the host page cannot give a data island
+inline constexpr int kBadRow = 1002;        // an island row that cannot be loaded for another reason
+}  // namespace errors
+
+// The one exception type of the library: an error number and a description saying what failed
+// and where.
+class Error : public std::exception {
+ public:
+  Error(int number, std::string description);
+
+  // The error number (see quorvel::errors).
+  int number() const noexcept { return number_; }
+  // What failed and where.
+  const std::string& description() const noexcept { return description_; }
+  // "error N: description".
+  const char* what() const noexcept override { return what_.c_str(); }
+
+ private:
+  int number_;
+  std::string description_;
+  std::string what_;
+};
+
+// The six data islands a host page carries, in the order the loader takes them.
+inline constexpr const char* kIslandIds[] = {"taxData",      "TaxModelHdrData",  "TaxModelData",
+                                             "TaxGroupData", "TaxGroupItemData", "TaxStatusData"};
+
+namespace xml {
+class Document;
+}
+
+// A parsed data island.
+using IslandDocument = std::shared_ptr<const xml::Document>;
+
+// Parses the text of the island `islandId`; throws Error (kIslandMissing) when it is no XML.
+IslandDocument ParseIsland(std::string_view islandId, std::string_view text);
+
+// The page that hosts a control: it hands out the parsed data islands by identifier.
+class HostPage {
+ public:
+  virtual ~HostPage() = default;
+  // The island `islandId` as a parsed rowset document; throws Error when it cannot.
+  virtual IslandDocument Island(std::string_view islandId) const = 0;
+};
+
+// A host page whose islands are files named after their identifiers (taxData.xml, ...) in a folder.
+std::shared_ptr<HostPage> MakeFolderHost(std::string folder);
+
+// A host page whose islands are texts held in memory, keyed by identifier.
+std::shared_ptr<HostPage> MakeMemoryHost(std::map<std::string, std::string, std::less<>> islands);
+
+// The four reference tables of one load: taxes, tax models, tax groups and tax statuses.
+struct ReferenceTables;
+
+// Loads the four reference tables from the host's six islands. All or nothing: on failure it
+// throws Error and nothing is kept. The result is immutable and may be shared between threads.
+std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host);
+
+// Calculates one transaction document against the given tables: the result rowset, or
+// "NOHEADER". Safe to call from many threads at once on the same tables. Throws Error.
+std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction);
+
+// The control. Every control of one thread shares that thread's reference tables.
+class CQuorvel {
+ public:
+  // Creates a control on the given host page.
+  explicit CQuorvel(std::shared_ptr<HostPage> host);
+
+  // Calculates one transaction: the result rowset, "NODATA" before any load on this thread, or
+  // "NOHEADER" when the document has no header row. Throws Error; the tables never change.
+  std::string CalcTaxes(std::string_view pstrLines) const;
+  // Loads this thread's reference tables from the host page (same as LoadDataObjects).
+  void LoadTables() const;
+  // Loads this thread's reference tables from the host page; on failure they stay as they were.
+  void LoadDataObjects() const;
+
+ private:
+  std::shared_ptr<HostPage> host_;
+};
+
+}  // namespace quorvel

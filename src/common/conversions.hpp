@@ -1,0 +1,38 @@
+// Conversions of attribute texts to numbers and Booleans.
+//
+// A number is: optional blanks, an optional sign, digits with an optional "." fraction ("5." and
+// ".5" included), optional blanks; nothing else. A text that is no number is a type-mismatch
+// error; a number outside the target's range is an overflow error.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "common/currency.hpp"
+
+namespace quorvel {
+
+// The parts of a decimal number text, without blanks, sign or point.
+struct DecimalText {
+  bool negative = false;
+  std::string_view whole;     // digits before the point, possibly empty
+  std::string_view fraction;  // digits after the point, possibly empty
+};
+
+// Splits `text` into the parts of a decimal number, or nothing when it is no number.
+std::optional<DecimalText> ScanDecimal(std::string_view text);
+
+// The text as a signed 32-bit integer, a fraction rounded half to even (12.5 gives 12).
+std::int32_t ToLong(std::string_view text);
+
+// The text as a signed 16-bit integer, a fraction rounded half to even.
+std::int16_t ToInteger(std::string_view text);
+
+// The text as currency: four decimals kept, the rest rounded half to even (12.34567 gives 12.3457).
+Currency ToCurrency(std::string_view text);
+
+// "True" or "False" in any letter case, or a number (zero false, anything else true).
+bool ToBoolean(std::string_view text);
+
+}  // namespace quorvel

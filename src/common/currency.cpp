@@ -1,0 +1,57 @@
+#include "common/currency.hpp"
+
+#include <limits>
+#include <string>
+
+#include "common/error.hpp"
+#include "common/number_text.hpp"
+
+namespace quorvel {
+namespace {
+
+constexpr __int128 kMinUnits = std::numeric_limits<std::int64_t>::min();
+constexpr __int128 kMaxUnits = std::numeric_limits<std::int64_t>::max();
+
+Currency Checked(__int128 units, const char* operation, Currency a, Currency b) {
+  if (units < kMinUnits || units > kMaxUnits) {
+    Raise(errors::kOverflow, std::string("currency overflow in ") + NumberText(a) + " " +
+                                 operation + " " + NumberText(b));
+  }
+  return Currency::FromUnits(static_cast<std::int64_t>(units));
+}
+
+}  // namespace
+
+Currency Currency::FromWhole(std::int64_t whole) {
+  const __int128 units = static_cast<__int128>(whole) * kUnitsPerWhole;
+  if (units < kMinUnits || units > kMaxUnits) {
+    Raise(errors::kOverflow, "currency overflow: " + std::to_string(whole) + " is out of range");
+  }
+  return FromUnits(static_cast<std::int64_t>(units));
+}
+
+__int128 DivideRoundHalfEven(__int128 value, __int128 divisor) {
+  __int128 quotient = value / divisor;
+  const __int128 remainder = value % divisor;
+  const __int128 twice = (remainder < 0 ? -remainder : remainder) * 2;
+  const bool roundAway = twice > divisor || (twice == divisor && quotient % 2 != 0);
+  if (roundAway) quotient += value < 0 ? -1 : 1;
+  return quotient;
+}
+
+Currency operator+(Currency a, Currency b) {
+  return Checked(static_cast<__int128>(a.units_) + b.units_, "+", a, b);
+}
+
+Currency operator-(Currency a, Currency b) {
+  return Checked(static_cast<__int128>(a.units_) - b.units_, "-", a, b);
+}
+
+Currency operator-(Currency a) { return Checked(-static_cast<__int128>(a.units_), "-", Currency(), a); }
+
+Currency operator*(Currency a, Currency b) {
+  const __int128 product = static_cast<__int128>(a.units_) * b.units_;
+  return Checked(DivideRoundHalfEven(product, Currency::kUnitsPerWhole), "*", a, b);
+}
+
+}  // namespace quorvel
