@@ -1,0 +1,153 @@
+#include "reference/loader.hpp"
+
+#include <optional>
+#include <string>
+
+#include "common/conversions.hpp"
+#include "common/error.hpp"
+#include "reference/row_index.hpp"
+#include "xml/document.hpp"
+
+namespace quorvel {
+namespace {
+
+// The value of a column the row must have; error 91 when it lacks it.
+std::string_view Required(const xml::Row& row, const char* column) {
+  const std::optional<std::string_view> value = row.element.Attribute(column);
+  if (!value) Raise(errors::kObjectNotSet, std::string("attribute \"") + column + "\" is missing");
+  return *value;
+}
+
+// `convert(value)`, an error naming the column.
+template <typename Convert>
+auto Converted(const char* column, std::string_view value, Convert convert) {
+  return WithContext([&] { return std::string("attribute \"") + column + "\""; },
+                     [&] { return convert(value); });
+}
+
+// The column converted when the row has it, `absent` when it does not.
+template <typename Value, typename Convert>
+Value Optional(const xml::Row& row, const char* column, Value absent, Convert convert) {
+  const std::optional<std::string_view> value = row.element.Attribute(column);
+  return value ? Converted(column, *value, convert) : absent;
+}
+
+// Runs `load(row)` for every row of `island`; an error names the island and the row.
+template <typename Load>
+void ForEachRow(const char* island, const std::vector<xml::Row>& rows, Load load) {
+  for (const xml::Row& row : rows) {
+    WithContext([&] { return std::string(island) + " row " + std::to_string(row.number); },
+                [&] { load(row); });
+  }
+}
+
+void LoadTax(const xml::Row& row, CTaxes& taxes) {
+  const auto groupId = Optional<std::int32_t>(row, "TaxGroupID", 0, ToLong);
+  const auto accountId = Optional<std::int32_t>(row, "GLAccountID", 0, ToLong);
+  const bool isItemLevel = Optional<bool>(row, "IsItemLevel", false, ToBoolean);
+  const std::string_view key = Required(row, "iKey");
+  const std::string_view description = Required(row, "Description");
+  const std::string_view sequence = Required(row, "Sequence");
+  const std::string_view threshold = Required(row, "ThreshHold");
+  const std::string_view cutoff = Required(row, "Cutoff");
+  const std::string_view rate = Required(row, "TaxRate");
+  const std::string_view type = Required(row, "crTaxType");
+  const Currency taxRate = Converted("TaxRate", rate, ToCurrency);
+  const Currency cutOff = Converted("Cutoff", cutoff, ToCurrency);
+  const Currency threshHold = Converted("ThreshHold", threshold, ToCurrency);
+  const std::int16_t sequenceNumber = Converted("Sequence", sequence, ToInteger);
+  const std::int32_t taxId = Converted("iKey", key, ToLong);
+  taxes.AddItem(taxId, groupId, accountId, std::string(description), sequenceNumber, threshHold,
+                cutOff, taxRate, std::string(type), isItemLevel);
+}
+
+std::shared_ptr<CTaxes> LoadTaxes(const xml::Document& island) {
+  auto taxes = std::make_shared<CTaxes>();
+  ForEachRow("taxData", island.RowsetRows(), [&](const xml::Row& row) { LoadTax(row, *taxes); });
+  return taxes;
+}
+
+std::shared_ptr<CTaxModels> LoadTaxModels(const xml::Document& headers, const xml::Document& items) {
+  auto models = std::make_shared<CTaxModels>();
+  const RowIndex itemsByModel(items.RowsetRows(), "TaxModelItemID");
+  ForEachRow("TaxModelHdrData", headers.RowsetRows(), [&](const xml::Row& header) {
+    const std::string_view key = Required(header, "iKey");
+    const auto model = models->AddItem("K" + std::string(key));
+    ForEachRow("TaxModelData", itemsByModel.RowsFor(key), [&](const xml::Row& row) {
+      model->OTaxModelItems()->AddItem(Converted("TaxID", Required(row, "TaxID"), ToLong));
+    });
+  });
+  return models;
+}
+
+std::shared_ptr<CTaxGroups> LoadTaxGroups(const xml::Document& headers, const xml::Document& items) {
+  auto groups = std::make_shared<CTaxGroups>();
+  const RowIndex itemsByGroup(items.RowsetRows(), "TaxGroupID");
+  ForEachRow("TaxGroupData", headers.RowsetRows(), [&](const xml::Row& header) {
+    const std::string_view key = Required(header, "iKey");
+    const auto group = groups->AddItem("G" + std::string(key));
+    ForEachRow("TaxGroupItemData", itemsByGroup.RowsFor(key), [&](const xml::Row& row) {
+      const std::string_view taxId = Required(row, "TaxID");
+      const std::string_view isTaxable = Required(row, "IsTaxable");
+      const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);
+      group->OTaxGroupItems()->AddItem(Converted("TaxID", taxId, ToLong), taxable);
+    });
+  });
+  return groups;
+}
+
+// The subject part of a status key: "K" + tax, "G" + group or "I" + inventory item.
+std::string StatusSubject(const xml::Row& row, std::string_view kind) {
+  if (kind == "Tax") return "K" + std::string(Required(row, "TaxID"));
+  if (kind == "TaxGroup") return "G" + std::string(Required(row, "TaxGroupID"));
+  if (kind == "InventoryItem") return "I" + std::string(Required(row, "InvItemID"));
+  Raise(errors::kBadRow, "attribute \"crExemptType\", value " + Quoted(kind) +
+                             ": the kind of exemption is none of \"Tax\", \"TaxGroup\", "
+                             "\"InventoryItem\"");
+}
+
+void LoadTaxStatus(const xml::Row& row, CTaxStatuses& statuses) {
+  const std::string customer = "K" + std::string(Required(row, "CustomerID"));
+  const std::string_view kind = Required(row, "crExemptType");
+  const std::string key = customer + StatusSubject(row, kind);
+  const std::string exemptNumber(row.element.Attribute("TaxExemptNumber").value_or(""));
+  statuses.AddItem(key, exemptNumber, true, std::string(kind));
+}
+
+std::shared_ptr<CTaxStatuses> LoadTaxStatuses(const xml::Document& island) {
+  auto statuses = std::make_shared<CTaxStatuses>();
+  ForEachRow("TaxStatusData", island.RowsetRows(),
+             [&](const xml::Row& row) { LoadTaxStatus(row, *statuses); });
+  return statuses;
+}
+
+IslandDocument FetchIsland(const HostPage& host, const char* islandId) {
+  IslandDocument island = host.Island(islandId);
+  if (!island) {
+    Raise(errors::kIslandMissing, std::string("island \"") + islandId + "\": the host page has none");
+  }
+  return island;
+}
+
+}  // namespace
+
+Islands FetchIslands(const HostPage& host) {
+  return Islands{FetchIsland(host, "taxData"),      FetchIsland(host, "TaxModelHdrData"),
+                 FetchIsland(host, "TaxModelData"), FetchIsland(host, "TaxGroupData"),
+                 FetchIsland(host, "TaxGroupItemData"), FetchIsland(host, "TaxStatusData")};
+}
+
+std::shared_ptr<const ReferenceTables> BuildReferenceTables(const Islands& islands) {
+  auto tables = std::make_shared<ReferenceTables>();
+  tables->Taxes = LoadTaxes(*islands.taxData);
+  tables->TaxModels = LoadTaxModels(*islands.TaxModelHdrData, *islands.TaxModelData);
+  tables->TaxGroups = LoadTaxGroups(*islands.TaxGroupData, *islands.TaxGroupItemData);
+  tables->TaxStatuses = LoadTaxStatuses(*islands.TaxStatusData);
+  return tables;
+}
+
+std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host) {
+  return BuildReferenceTables(FetchIslands(host));
+}
+
+}  // namespace quorvel

@@ -1,0 +1,101 @@
+#include "xml/document.hpp"
+
+#include <cstring>
+
+namespace quorvel::xml {
+namespace {
+
+constexpr const char* kRowName = "z:row";
+
+bool IsRow(pugi::xml_node node) {
+  return node.type() == pugi::node_element && std::strcmp(node.name(), kRowName) == 0;
+}
+
+// Calls `visit(row, number)` for every row at any depth, in document order, until it returns
+// false. Iterative, so deeply nested documents cannot exhaust the stack.
+template <typename Visit>
+void ForEachRow(const pugi::xml_document& document, Visit&& visit) {
+  int number = 0;
+  pugi::xml_node node = document.first_child();
+  while (node) {
+    if (IsRow(node) && !visit(node, ++number)) return;
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node && !node.next_sibling()) node = node.parent();
+    if (node) node = node.next_sibling();
+  }
+}
+
+bool IsDetailRow(pugi::xml_node row) {
+  const pugi::xml_attribute isSubItem = row.attribute("IsSubItem");
+  return row.attribute("detail") && isSubItem && std::strcmp(isSubItem.value(), "False") == 0 &&
+         !row.attribute("IsDeleted");
+}
+
+// pugixml accepts text before the document element and several document elements; an XML
+// document has neither.
+std::optional<ParseOutcome> StrayContent(std::string_view text, const pugi::xml_document& document) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  const bool startsWithBom = text.substr(first == std::string_view::npos ? 0 : first, 3) == "\xEF\xBB\xBF";
+  if (first != std::string_view::npos && text[first] != '<' && !startsWithBom) {
+    return ParseOutcome{false, "Text before the document element", first};
+  }
+  int elements = 0;
+  for (pugi::xml_node node : document.children()) elements += node.type() == pugi::node_element;
+  if (elements > 1) return ParseOutcome{false, "More than one document element", text.size()};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string_view> Element::Attribute(const char* name) const {
+  const pugi::xml_attribute attribute = node_.attribute(name);
+  if (!attribute) return std::nullopt;
+  return std::string_view(attribute.value());
+}
+
+ParseOutcome Document::Parse(std::string_view text) {
+  const pugi::xml_parse_result result =
+      document_.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+  std::optional<ParseOutcome> fault;
+  if (!result) {
+    fault = ParseOutcome{false, result.description(), static_cast<std::size_t>(result.offset)};
+  } else {
+    fault = StrayContent(text, document_);
+  }
+  if (!fault) return {true, "", 0};
+  document_.reset();
+  return *fault;
+}
+
+std::vector<Row> Document::RowsetRows() const {
+  std::vector<Row> rows;
+  int number = 0;
+  for (pugi::xml_node data : document_.child("xml").children("rs:data")) {
+    for (pugi::xml_node row : data.children(kRowName)) rows.push_back({Element(row), ++number});
+  }
+  return rows;
+}
+
+std::optional<Element> Document::HeaderRow() const {
+  std::optional<Element> header;
+  ForEachRow(document_, [&](pugi::xml_node row, int) {
+    if (!row.attribute("head")) return true;
+    header.emplace(row);
+    return false;
+  });
+  return header;
+}
+
+std::vector<Row> Document::DetailRows() const {
+  std::vector<Row> rows;
+  ForEachRow(document_, [&](pugi::xml_node row, int number) {
+    if (IsDetailRow(row)) rows.push_back({Element(row), number});
+    return true;
+  });
+  return rows;
+}
+
+}  // namespace quorvel::xml

@@ -1,0 +1,65 @@
+// Access to XML documents: parsing a text and selecting the rows and attributes the engine reads.
+//
+// Rows are the elements written "z:row", as rowset documents write them. Nothing outside the
+// given text is ever read: no DTD, no external entity.
+#pragma once
+
+#include <optional>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::xml {
+
+// An element of a parsed document. It lives as long as its document.
+class Element {
+ public:
+  explicit Element(pugi::xml_node node) : node_(node) {}
+
+  // The value of the attribute named exactly `name` (case-sensitive), or nothing when absent.
+  std::optional<std::string_view> Attribute(const char* name) const;
+  // Whether the element has an attribute named exactly `name`.
+  bool HasAttribute(const char* name) const { return !node_.attribute(name).empty(); }
+
+ private:
+  pugi::xml_node node_;
+};
+
+// A row with its 1-based position among the rows of its document, for messages.
+struct Row {
+  Element element;
+  int number;
+};
+
+// Whether a text parsed, and if not, why and where.
+struct ParseOutcome {
+  bool parsed;
+  std::string reason;   // empty when parsed
+  std::size_t offset;   // byte offset of the fault
+};
+
+// A parsed XML document.
+class Document {
+ public:
+  // Parses `text` as a whole document. A text that does not parse leaves a document without rows.
+  ParseOutcome Parse(std::string_view text);
+  // Parses `text` as Parse does and says only whether it parsed.
+  bool LoadXml(std::string_view text) { return Parse(text).parsed; }
+
+  // "xml/rs:data/z:row": the rows of a rowset document, in document order, numbered from 1.
+  std::vector<Row> RowsetRows() const;
+
+  // "//z:row [ @head ]": the first row at any depth that has a "head" attribute.
+  std::optional<Element> HeaderRow() const;
+
+  // "//z:row [ @detail and @IsSubItem='False' and not(@IsDeleted)]": every row at any depth
+  // with a "detail" attribute, "IsSubItem" exactly "False" and no "IsDeleted", in document order,
+  // each numbered by its position among all rows of the document.
+  std::vector<Row> DetailRows() const;
+
+ private:
+  pugi::xml_document document_;
+};
+
+}  // namespace quorvel::xml
