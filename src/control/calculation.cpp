@@ -1,10 +1,32 @@
+#include "control/calculation.hpp"
+
+#include <string>
+#include <vector>
+
 #include "common/error.hpp"
+#include "control/base_accumulation.hpp"
+#include "control/request_intake.hpp"
+#include "control/result_writer.hpp"
+#include "control/tax_amounts.hpp"
 #include "quorvel/quorvel.hpp"
 
 namespace quorvel {
 
-std::string CalculateTaxes(const ReferenceTables&, std::string_view) {
-  Raise(errors::kObjectNotSet, "the calculation is not available yet");
+std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction) {
+  Calculation calculation(tables);
+  if (!TakeRequest(transaction, calculation)) return "NOHEADER";
+  const std::vector<ItemFacts> facts =
+      GatherItemFacts(calculation.itemLines, calculation.customerText, *tables.TaxStatuses);
+  // One tax line at a time: its base, then its tax, before the next line starts, so that a
+  // percentage tax sees the final tax of every line before it.
+  for (const auto& taxLine : calculation.taxLines) {
+    WithContext([&] { return "tax " + Quoted(taxLine->KeyTaxID()); }, [&] {
+      const bool exemptionFlag =
+          AccumulateTaxableBase(*taxLine, calculation.itemLines, facts, calculation.taxedItems);
+      ComputeTaxAmount(*taxLine, calculation.taxLines, exemptionFlag);
+    });
+  }
+  return WriteResultRowset(calculation.taxLines, calculation.taxedItems);
 }
 
 }  // namespace quorvel

@@ -1,0 +1,14 @@
+// Request intake: from the transaction text to the item lines and tax lines of a calculation.
+#pragma once
+
+#include <string_view>
+
+#include "control/calculation.hpp"
+
+namespace quorvel {
+
+// Parses `transaction`, reads its header row and builds `calculation`'s item lines and tax
+// lines. False when the document has no header row (an empty or unparsable text included).
+bool TakeRequest(std::string_view transaction, Calculation& calculation);
+
+}  // namespace quorvel

@@ -1,0 +1,63 @@
+// Item lines: the lines of a transaction that tax can fall on, built from its detail rows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/currency.hpp"
+#include "reference/collections.hpp"
+#include "reference/keyed_collection.hpp"
+#include "xml/document.hpp"
+
+namespace quorvel {
+
+// One sold item or freight charge.
+class CItemLine {
+ public:
+  // A line that finds its tax group in `taxGroups`.
+  explicit CItemLine(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
+
+  Currency Quantity;       // ordered quantity of a work-order row, shipped quantity otherwise
+  Currency NetPrice;       // net unit price
+  Currency ExtendedPrice;  // extended amount
+  bool IsTaxable = false;
+  std::string ItemKey;     // "I" + the row's local inventory item identifier
+  std::string InvItemKey;  // "I" + the row's inventory item identifier
+
+  // "G" + the tax group number: the line's key in the tax group table.
+  const std::string& TaxGroupID() const { return taxGroupId_; }
+  // Sets the group key and, when it changed, takes that group's items (kept when none is found).
+  void TaxGroupID(std::string value);
+  // The items of the line's tax group, shared with the tax group table, or none.
+  const std::shared_ptr<CTaxGroupItems>& OTaxGroupItems() const { return taxGroupItems_; }
+
+ private:
+  const CTaxGroups* taxGroups_;
+  std::string taxGroupId_;
+  std::shared_ptr<CTaxGroupItems> taxGroupItems_;
+};
+
+// The item lines of one calculation, kept without keys: reached by position and enumeration.
+class CItemLines : public KeyedCollection<CItemLine> {
+ public:
+  // Lines that find their tax groups in `taxGroups`.
+  explicit CItemLines(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
+
+  // Builds one line per detail row whose line type and entity name are accepted. A value that
+  // does not convert fails with the row, the attribute and the value; earlier lines stay.
+  void XMLDOMNodeList(const std::vector<xml::Row>& detailRows);
+
+  // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I".
+  std::shared_ptr<CItemLine> AddItem(Currency pcurQuantity, Currency pcurNetPrice,
+                                     Currency pcurExtendedPrice, std::int32_t plngTaxGroupID,
+                                     bool pblnIsTaxable, std::string_view pstrItemKey,
+                                     std::string_view pstrInvItemKey);
+
+ private:
+  void AddFromRow(const xml::Element& row);
+  const CTaxGroups* taxGroups_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,50 @@
+#include "lines/tax_lines.hpp"
+
+#include <utility>
+
+#include "common/error.hpp"
+
+namespace quorvel {
+
+const std::string& CTaxLine::KeyTaxID() const {
+  if (!tax_) Raise(errors::kObjectNotSet, "the tax line has no tax");
+  return tax_->KeyTaxID;
+}
+
+void CTaxLine::OTax(std::shared_ptr<CTax> tax) {
+  tax_ = std::move(tax);
+  if (const auto group = taxGroups_->Item(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+}
+
+void CTaxLine::TaxGroupID(std::string value) {
+  if (value != taxGroupId_) taxGroupId_ = std::move(value);
+}
+
+void CTaxLines::CustomerID(std::int32_t customer) { customerKey_ = NumberKey('K', customer); }
+
+void CTaxLines::TaxModelID(std::int32_t model) {
+  if (model == taxModelNumber_) return;
+  taxModelNumber_ = model;
+  taxModelKey_ = NumberKey('K', model);
+  ResetStore();
+  const auto taxModel = tables_->TaxModels->Item(taxModelKey_);
+  if (!taxModel) {
+    Raise(errors::kObjectNotSet, "tax model " + Quoted(taxModelKey_) + " is not in the tax model table");
+  }
+  const CTaxModelItems& modelTaxes = *taxModel->OTaxModelItems();
+  for (const auto& tax : *tables_->Taxes) {
+    if (!modelTaxes.Item(tax->KeyTaxID)) continue;
+    const auto line = AddItem(tax);
+    const auto status = tables_->TaxStatuses->Item(customerKey_ + tax->KeyTaxID);
+    line->IsExempt = status ? status->IsExempt : false;
+  }
+}
+
+std::shared_ptr<CTaxLine> CTaxLines::AddItem(std::shared_ptr<CTax> pobjTax) {
+  auto line = std::make_shared<CTaxLine>(*tables_->TaxGroups);
+  line->OTax(std::move(pobjTax));
+  std::string key = line->KeyTaxID();
+  return Append(std::move(line), std::move(key));
+}
+
+}  // namespace quorvel
