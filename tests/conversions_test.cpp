@@ -18,6 +18,8 @@ struct LongCase {
   int error;
 };
 
+void PrintTo(const LongCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+
 class ToLongCases : public ::testing::TestWithParam<LongCase> {};
 
 TEST_P(ToLongCases, ConvertOrFail) {
@@ -84,6 +86,8 @@ struct CurrencyCase {
   std::int64_t units;
   int error;
 };
+
+void PrintTo(const CurrencyCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
 
 class ToCurrencyCases : public ::testing::TestWithParam<CurrencyCase> {};
 

@@ -43,6 +43,8 @@ struct ProductCase {
   std::int64_t a, b, expected;
 };
 
+void PrintTo(const ProductCase& c, std::ostream* out) { *out << c.a << " * " << c.b; }
+
 class CurrencyProduct : public ::testing::TestWithParam<ProductCase> {};
 
 TEST_P(CurrencyProduct, IsTheExactProductRoundedHalfToEven) {

@@ -117,6 +117,8 @@ struct BadIsland {
   const char* message;  // the whole description
 };
 
+void PrintTo(const BadIsland& bad, std::ostream* out) { *out << bad.name; }
+
 class BadIslands : public ::testing::TestWithParam<BadIsland> {};
 
 TEST_P(BadIslands, FailWithOneClearError) {

@@ -3,11 +3,21 @@
 
 #include <functional>
 #include <map>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/currency.hpp"
+#include "common/number_text.hpp"
 #include "quorvel/quorvel.hpp"
+
+namespace quorvel {
+
+// Shows currency values as their number text in test failures.
+inline void PrintTo(const Currency& value, std::ostream* out) { *out << NumberText(value); }
+
+}  // namespace quorvel
 
 namespace quorvel::testing {
 

@@ -1,0 +1,172 @@
+#include "control/base_accumulation.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.hpp"
+
+namespace quorvel {
+namespace {
+
+Currency Units(std::int64_t units) { return Currency::FromUnits(units); }
+Currency Whole(std::int64_t whole) { return Currency::FromWhole(whole); }
+
+// One tax line and one item line of group G1, with the accumulator each decision reaches.
+struct Pair {
+  const char* name;
+  bool itemTaxable;
+  int groupItem;  // -1: the group has no entry for the tax, 0: not taxable, 1: taxable
+  bool exempt;    // the tax line is exempt
+  const char* taxType;
+  const char* effect;  // which accumulator got the item: "taxable", "exempt", "nontaxable", "none"
+  bool listed;         // whether the item went into the taxed-items list
+};
+
+void PrintTo(const Pair& pair, std::ostream* out) { *out << pair.name; }
+
+class DecisionTable : public ::testing::TestWithParam<Pair> {};
+
+TEST_P(DecisionTable, SendsTheItemToOneAccumulator) {
+  const Pair p = GetParam();
+  CTaxGroups groups;
+  const auto group = groups.AddItem("G1");
+  if (p.groupItem >= 0) group->OTaxGroupItems()->AddItem(5, p.groupItem == 1);
+  CTaxes taxes;
+  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, p.taxType, false);
+  CItemLines items(groups);
+  items.AddItem(Whole(3), Whole(10), Whole(30), 1, p.itemTaxable, "I12", "");
+  CTaxLine line(groups);
+  line.OTax(tax);
+  line.IsExempt = p.exempt;
+  std::string list = "/";
+  const bool flag = AccumulateTaxableBase(line, items, {{false, "12"}}, list);
+
+  EXPECT_EQ(flag, p.exempt) << p.name;
+  const std::string effect = p.taxType == std::string("$")
+                                 ? (!line.TaxableQuantity.IsZero() ? "taxable" : !line.ExemptQuantity.IsZero() ? "exempt" : "none")
+                                 : (!line.TaxableDollars.IsZero() ? "taxable"
+                                    : !line.ExemptDollars.IsZero() ? "exempt"
+                                    : !line.NonTaxableDollars.IsZero() ? "nontaxable" : "none");
+  EXPECT_EQ(effect, p.effect) << p.name;
+  EXPECT_EQ(list, p.listed ? "/12/" : "/") << p.name;
+  if (p.taxType == std::string("$")) {
+    EXPECT_TRUE(line.TaxableDollars.IsZero() && line.ExemptDollars.IsZero() && line.NonTaxableDollars.IsZero());
+  } else {
+    EXPECT_TRUE(line.TaxableQuantity.IsZero() && line.ExemptQuantity.IsZero());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DecisionTable,
+    ::testing::Values(Pair{"NotTaxablePercent", false, 1, false, "%", "nontaxable", false},
+                      Pair{"NotTaxableOther", false, 1, false, "F", "none", false},
+                      Pair{"NotTaxableDollar", false, 1, false, "$", "none", false},
+                      Pair{"NoGroupItemPercent", true, -1, false, "%", "nontaxable", false},
+                      Pair{"NoGroupItemDollar", true, -1, false, "$", "none", false},
+                      Pair{"GroupSaysNoPercent", true, 0, false, "%", "nontaxable", false},
+                      Pair{"GroupSaysNoOther", true, 0, true, "", "none", false},
+                      Pair{"ExemptDollar", true, 1, true, "$", "exempt", false},
+                      Pair{"ExemptPercent", true, 1, true, "%", "exempt", false},
+                      Pair{"ExemptOther", true, 1, true, "F", "exempt", false},
+                      Pair{"TaxableDollar", true, 1, false, "$", "taxable", true},
+                      Pair{"TaxablePercent", true, 1, false, "%", "taxable", true},
+                      Pair{"TaxableEmptyType", true, 1, false, "", "taxable", true},
+                      Pair{"TypeComparedExactly", true, 1, false, "$ ", "taxable", true}),
+    [](const ::testing::TestParamInfo<Pair>& info) { return info.param.name; });
+
+TEST(PriceWindow, IncludesTheThresholdAndExcludesTheCutOff) {
+  const struct {
+    std::int64_t threshold, cutoff, price;
+    bool inside;
+  } cases[] = {{10, 20, 100000, true},  {10, 20, 199900, true},  {10, 20, 99900, false},
+               {10, 20, 200000, false}, {10, 0, 10000000, true}, {10, 0, 99900, false},
+               {0, -1, 50000, false},   {-5, 0, -40000, true},   {0, 0, 0, true}};
+  for (const auto& c : cases) {
+    CTax tax;
+    tax.ThreshHold = Whole(c.threshold);
+    tax.CutOff = Whole(c.cutoff);
+    EXPECT_EQ(InsidePriceWindow(Units(c.price), tax), c.inside)
+        << c.threshold << ".." << c.cutoff << " at " << c.price;
+  }
+}
+
+TEST(BaseAccumulation, ItemsOutsideTheWindowAreListedWithoutQuantity) {
+  CTaxGroups groups;
+  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
+  CTaxes taxes;
+  const auto tax = taxes.AddItem(5, 0, 0, "", 1, Whole(10), Whole(20), {}, "$", false);
+  CItemLines items(groups);
+  items.AddItem(Whole(1), Units(99900), {}, 1, true, "I1", "");   // 9.99: below
+  items.AddItem(Whole(2), Whole(10), {}, 1, true, "I2", "");      // 10: inside
+  items.AddItem(Whole(4), Units(199900), {}, 1, true, "I3", "");  // 19.99: inside
+  items.AddItem(Whole(8), Whole(20), {}, 1, true, "I4", "");      // 20: at the cut-off
+  CTaxLine line(groups);
+  line.OTax(tax);
+  std::string list = "/";
+  AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
+  EXPECT_EQ(line.TaxableQuantity, Whole(6));
+  EXPECT_EQ(list, "/1/2/3/4/");
+}
+
+TEST(ItemFacts, GroupStatusComesBeforeTheItemStatus) {
+  CTaxGroups groups;
+  CTaxStatuses statuses;
+  statuses.AddItem("K100G1", "", false, "TaxGroup");  // found, not exempt: the item is not looked at
+  statuses.AddItem("K100I55", "", true, "InventoryItem");
+  statuses.AddItem("K100I66", "", true, "InventoryItem");
+  statuses.AddItem("K0100G2", "", true, "TaxGroup");
+  CItemLines items(groups);
+  items.AddItem({}, {}, {}, 1, true, "IAI9", "55");
+  items.AddItem({}, {}, {}, 2, true, "", "66");
+  items.AddItem({}, {}, {}, 2, true, "x", "77");
+  const std::vector<ItemFacts> facts = GatherItemFacts(items, "100", statuses);
+  EXPECT_FALSE(facts[0].exemptForCustomer);
+  EXPECT_TRUE(facts[1].exemptForCustomer);
+  EXPECT_FALSE(facts[2].exemptForCustomer);
+  EXPECT_EQ(facts[0].listedKey, "A9");
+  EXPECT_EQ(facts[1].listedKey, "");
+  EXPECT_EQ(facts[2].listedKey, "x");
+  // The customer text is joined as written: 0100 finds K0100G2.
+  EXPECT_TRUE(GatherItemFacts(items, "0100", statuses)[2].exemptForCustomer);
+}
+
+TEST(BaseAccumulation, TheFlagIsThatOfTheLastItemLine) {
+  CTaxGroups groups;
+  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
+  CTaxes taxes;
+  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
+  CItemLines items(groups);
+  items.AddItem({}, {}, Whole(1), 1, true, "I1", "");
+  items.AddItem({}, {}, Whole(2), 1, false, "I2", "");
+  CTaxLine line(groups);
+  line.OTax(tax);
+  std::string list = "/";
+  EXPECT_FALSE(AccumulateTaxableBase(line, items, {{true, "1"}, {false, "2"}}, list));
+  EXPECT_EQ(line.ExemptDollars, Whole(1));
+  EXPECT_EQ(line.NonTaxableDollars, Whole(2));
+  CTaxLine other(groups);
+  other.OTax(tax);
+  EXPECT_TRUE(AccumulateTaxableBase(other, items, {{false, "1"}, {true, "2"}}, list));
+  const CItemLines none(groups);
+  EXPECT_FALSE(AccumulateTaxableBase(other, none, {}, list));
+}
+
+TEST(BaseAccumulation, CreditLinesAddAsTheyAre) {
+  CTaxGroups groups;
+  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
+  CTaxes taxes;
+  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
+  CItemLines items(groups);
+  items.AddItem(Whole(-1), Whole(10), Whole(-10), 1, true, "I1", "");
+  items.AddItem(Whole(1), Whole(4), Whole(4), 1, true, "I1", "");
+  CTaxLine line(groups);
+  line.OTax(tax);
+  std::string list = "/";
+  AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
+  EXPECT_EQ(line.TaxableDollars, Whole(-6));
+  EXPECT_EQ(list, "/1/1/");
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,114 @@
+#include "lines/item_lines.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.hpp"
+#include "xml/document.hpp"
+
+namespace quorvel {
+namespace {
+
+// What a detail row becomes: no line, or a line with these values.
+struct RowCase {
+  const char* attributes;
+  bool isLine;
+  std::int64_t quantity = 0, netPrice = 0, extendedPrice = 0;  // units of 0.0001
+  const char* taxGroupId = "G0";
+  bool isTaxable = false;
+  const char* itemKey = "I";
+  const char* invItemKey = "I";
+};
+
+void PrintTo(const RowCase& c, std::ostream* out) { *out << c.attributes; }
+
+class DetailRows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(DetailRows, BecomeItemLines) {
+  const RowCase c = GetParam();
+  xml::Document document;
+  ASSERT_TRUE(document.LoadXml(testing::Rowset({std::string(R"(detail="1" IsSubItem="False" )") + c.attributes})));
+  const CTaxGroups groups;
+  CItemLines lines(groups);
+  lines.XMLDOMNodeList(document.DetailRows());
+  ASSERT_EQ(lines.Count(), c.isLine ? 1 : 0) << c.attributes;
+  if (!c.isLine) return;
+  const CItemLine& line = *lines.Item(1);
+  EXPECT_EQ(line.Quantity.Units(), c.quantity) << c.attributes;
+  EXPECT_EQ(line.NetPrice.Units(), c.netPrice) << c.attributes;
+  EXPECT_EQ(line.ExtendedPrice.Units(), c.extendedPrice) << c.attributes;
+  EXPECT_EQ(line.TaxGroupID(), c.taxGroupId) << c.attributes;
+  EXPECT_EQ(line.IsTaxable, c.isTaxable) << c.attributes;
+  EXPECT_EQ(line.ItemKey, c.itemKey) << c.attributes;
+  EXPECT_EQ(line.InvItemKey, c.invItemKey) << c.attributes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DetailRows,
+    ::testing::Values(
+        RowCase{"", true},  // every default
+        RowCase{R"(QtyShipped="3" QtyOrdered="9")", true, 30000},
+        RowCase{R"(EntityName="tblTransItem" QtyShipped="3" QtyOrdered="9")", true, 30000},
+        RowCase{R"(EntityName="tblShipmentDet" QtyShipped="3" QtyOrdered="9")", true, 30000},
+        RowCase{R"(EntityName="tblWODet" QtyShipped="3" QtyOrdered="9")", true, 90000},
+        RowCase{R"(EntityName="tblWODet" QtyShipped="3")", true, 0},
+        RowCase{R"(EntityName="tblOther" QtyShipped="3")", false},
+        RowCase{R"(EntityName="tblwodet")", false},
+        RowCase{R"(crLineType="ITEM")", true},
+        RowCase{R"(crLineType="FREIGHT")", true},
+        RowCase{R"(crLineType="Item")", false},
+        RowCase{R"(crLineType="freight")", false},
+        RowCase{R"(crLineType="DISCOUNT")", false},
+        RowCase{R"(crLineType="")", false},
+        RowCase{R"(NetPrice="12.34567" ExtendedPrice="-0.00005")", true, 0, 123457, 0},
+        RowCase{R"(TaxGroupID="12")", true, 0, 0, 0, "G12"},
+        RowCase{R"(TaxGroupID="-3")", true, 0, 0, 0, "G-3"},
+        RowCase{R"(TaxGroupID="012")", true, 0, 0, 0, "G12"},
+        RowCase{R"(TaxGroupID="2.5")", true, 0, 0, 0, "G2"},
+        RowCase{R"(IsTaxable="true")", true, 0, 0, 0, "G0", true},
+        RowCase{R"(IsTaxable="TRUE")", true, 0, 0, 0, "G0", true},
+        RowCase{R"(IsTaxable="-1")", true, 0, 0, 0, "G0", true},
+        RowCase{R"(IsTaxable="0")", true, 0, 0, 0, "G0", false},
+        RowCase{R"(LocInvItemID="12" InvItemID="A17")", true, 0, 0, 0, "G0", false, "I12", "IA17"},
+        RowCase{R"(LocInvItemID="" InvItemID=" x ")", true, 0, 0, 0, "G0", false, "I", "I x "}));
+
+TEST(ItemLines, FindTheirTaxGroup) {
+  CTaxGroups groups;
+  groups.AddItem("G12")->OTaxGroupItems()->AddItem(1, true);
+  CItemLines lines(groups);
+  const auto found = lines.AddItem({}, {}, {}, 12, true, "1", "1");
+  const auto missing = lines.AddItem({}, {}, {}, 13, true, "2", "2");
+  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems());
+  EXPECT_EQ(missing->OTaxGroupItems(), nullptr);
+  // A group that is not found keeps what the line held.
+  found->TaxGroupID("G99");
+  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems());
+}
+
+TEST(ItemLines, AreReachedByPositionOnly) {
+  const CTaxGroups groups;
+  CItemLines lines(groups);
+  lines.AddItem({}, {}, {}, 0, false, "12", "12");
+  lines.AddItem({}, {}, {}, 0, false, "12", "12");
+  EXPECT_EQ(lines.Count(), 2);
+  EXPECT_EQ(lines.Item("I12"), nullptr);
+  EXPECT_EQ(lines.Item(1)->ItemKey, "I12");
+  EXPECT_EQ(testing::ErrorNumberOf([&] { lines.Item(3); }), errors::kOutOfRange);
+}
+
+TEST(ItemLines, AFailingRowKeepsTheLinesBeforeIt) {
+  xml::Document document;
+  ASSERT_TRUE(document.LoadXml(testing::Rowset({R"(detail="1" IsSubItem="False" QtyShipped="1")",
+                                                R"(detail="1" IsSubItem="False" QtyShipped="")",
+                                                R"(detail="1" IsSubItem="False" QtyShipped="2")"})));
+  const CTaxGroups groups;
+  CItemLines lines(groups);
+  const auto caught = testing::ErrorOf([&] { lines.XMLDOMNodeList(document.DetailRows()); });
+  ASSERT_TRUE(caught);
+  EXPECT_EQ(caught->description, "detail row at z:row 2: attribute \"QtyShipped\": type mismatch: \"\" is not a number");
+  EXPECT_EQ(lines.Count(), 1);
+}
+
+}  // namespace
+}  // namespace quorvel
