@@ -77,9 +77,13 @@ class KeyedCollection {
     if (store_.index.count(key) != 0) {
       Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
     }
-    store_.elements.reserve(store_.elements.size() + 1);
-    store_.index.emplace(std::move(key), store_.elements.size());
     store_.elements.push_back(std::move(element));
+    try {
+      store_.index.emplace(std::move(key), store_.elements.size() - 1);
+    } catch (...) {
+      store_.elements.pop_back();  // out of memory: leave the collection as it was
+      throw;
+    }
     return store_.elements.back();
   }
 
