@@ -54,7 +54,8 @@ test("the demo page loads its tables from the frame invis and shows the result",
     t.after(() => server.close());
     const browser = await chromium.launch({
       executablePath: CHROMIUM,
-      args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking"],
+      args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+             "--disable-dev-shm-usage"],  // containers often have a small /dev/shm
     });
     t.after(() => browser.close());
     const page = await browser.newPage({ viewport: { width: 1440, height: 900 } });
