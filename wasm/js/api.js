@@ -2,8 +2,8 @@
 // synchronous, over the engine compiled above (createQuorvelModule). This part closes the
 // function opened in js/open.js.
 //
-// One module instance stands for one thread of the original control: every CQuorvel made from it
-// shares the instance's reference tables.
+// One module instance stands for one thread: every CQuorvel made from it shares the instance's
+// reference tables.
 
 // The data islands of a host page, in the order the engine takes them.
 const ISLAND_IDS = Object.freeze(["taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData",
