@@ -28,3 +28,31 @@ demo: setup build
 
 clean:
 	rm -rf $(BUILD)
+
+# --- WebAssembly build and its tests (wasm/) ----------------------------------------------------
+WASM_BUILD ?= build-wasm
+# Debian's Emscripten runs its JavaScript optimiser with node, which needs the system's modules.
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
+
+.PHONY: wasm wasm-test wasm-bench wasm-clean
+test: wasm-test
+clean: wasm-clean
+
+# wasm/dist/quorvel.js, from the engine's sources and Debian's pugixml source package.
+wasm:
+	scripts/fetch-pugixml
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WASM_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DQUORVEL_BUILD_CLI=OFF -DQUORVEL_BUILD_TESTS=OFF \
+	  -DQUORVEL_PUGIXML_SOURCE_DIR=$(CURDIR)/third_party/pugixml
+	$(EMSCRIPTEN_ENV) cmake --build $(WASM_BUILD) -j $(JOBS)
+
+# Node tests (compared with $(BUILD)/quorvel) and the browser test (Debian's chromium).
+wasm-test: setup build wasm
+	cd wasm && QUORVEL_BUILD_DIR=$(abspath $(BUILD)) node --test test/*.test.js
+
+# CalcTaxes in WebAssembly beside the native figure.
+wasm-bench: build wasm
+	node wasm/bench/calc_taxes.js
+
+wasm-clean:
+	rm -rf $(WASM_BUILD) wasm/dist

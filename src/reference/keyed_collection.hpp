@@ -19,9 +19,10 @@ struct CaseInsensitiveKey {
   using is_transparent = void;
   static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
   std::size_t operator()(std::string_view key) const {
-    std::size_t hash = 14695981039346656037ull;
+    // 64-bit FNV-1a, folded to std::size_t (32 bits in WebAssembly).
+    std::uint64_t hash = 14695981039346656037ull;
     for (char c : key) hash = (hash ^ static_cast<unsigned char>(Upper(c))) * 1099511628211ull;
-    return hash;
+    return static_cast<std::size_t>(hash);
   }
   bool operator()(std::string_view a, std::string_view b) const {
     if (a.size() != b.size()) return false;

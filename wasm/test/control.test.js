@@ -1,0 +1,161 @@
+// The control's behaviour in Node: shared tables per module instance, loads that fail whole,
+// errors with number and description, and the hosts a control accepts.
+"use strict";
+const test = require("node:test");
+const assert = require("node:assert/strict");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const { ISLAND_IDS, examples, freshModule, islandsOf, moduleFile, nativeCalc, nativeOutcome,
+        outcome, transactionsIn } = require("./support");
+
+const exampleIslands = islandsOf(path.join(examples, "tables"));
+const transactions = transactionsIn(path.join(examples, "transactions"))
+  .map((file) => fs.readFileSync(file, "utf8"));
+const firstTransaction = transactions[0];
+const expectedFirst = fs.readFileSync(
+  path.join(examples, "transactions/01-in-town-sale.expected"), "utf8");
+
+// The example islands with every tax's rate changed: loading them changes every result.
+const otherRates = { ...exampleIslands,
+  taxData: exampleIslands.taxData.replace(/TaxRate="[^"]*"/g, 'TaxRate="12.5"') };
+
+// Asserts that `call` throws a QuorvelError with this number and a description matching `pattern`.
+function assertFails(quorvel, call, number, pattern) {
+  assert.throws(call, (error) => {
+    assert.ok(error instanceof Error, "an Error");
+    assert.ok(error instanceof quorvel.QuorvelError, "a QuorvelError");
+    assert.equal(error.number, number, error.description);
+    assert.match(error.description, pattern);
+    assert.equal(error.message, `error ${number}: ${error.description}`);
+    return true;
+  });
+}
+
+test("a module instance starts without tables and all its controls share them", async () => {
+  const quorvel = await freshModule();
+  const loader = new quorvel.CQuorvel(exampleIslands);
+  const other = new quorvel.CQuorvel(() => undefined);  // a host without islands
+  assert.equal(other.CalcTaxes(firstTransaction), "NODATA");
+  loader.LoadTables();
+  assert.equal(other.CalcTaxes(firstTransaction), expectedFirst);
+  assert.equal(other.CalcTaxes("<xml/>"), "NOHEADER");
+
+  const otherInstance = await freshModule();  // another "thread": tables of its own
+  assert.equal(new otherInstance.CQuorvel({}).CalcTaxes(firstTransaction), "NODATA");
+  assert.equal(other.CalcTaxes(firstTransaction), expectedFirst);
+});
+
+test("LoadTables and LoadDataObjects both replace the tables", async () => {
+  const quorvel = await freshModule();
+  const examplesControl = new quorvel.CQuorvel(exampleIslands);
+  const otherControl = new quorvel.CQuorvel(otherRates);
+  for (const load of ["LoadTables", "LoadDataObjects"]) {
+    otherControl[load]();
+    assert.notEqual(examplesControl.CalcTaxes(firstTransaction), expectedFirst, load);
+    examplesControl[load]();
+    assert.equal(otherControl.CalcTaxes(firstTransaction), expectedFirst, load);
+  }
+});
+
+// Loads that must fail, each on islands with other rates, so that any part of them that got in
+// would change the results.
+const badLoads = [
+  { name: "an island the host does not have", number: 1001, pattern: /island "TaxStatusData"/,
+    host: () => ({ ...otherRates, TaxStatusData: undefined }) },
+  { name: "an island that is not XML", number: 1001,
+    pattern: /island "TaxGroupData" is not well-formed XML/,
+    host: () => ({ ...otherRates, TaxGroupData: "<xml><rs:data>" }) },
+  { name: "a bad row in the last island", number: 1002,
+    pattern: /^TaxStatusData row 1: attribute "crExemptType"/,
+    host: () => ({ ...otherRates,
+                   TaxStatusData: otherRates.TaxStatusData.replace('crExemptType="Tax"', 'crExemptType="tax"') }) },
+  { name: "a value that is no number", number: 13, pattern: /^taxData row 2: attribute "Sequence"/,
+    host: () => ({ ...otherRates,
+                   taxData: otherRates.taxData.replace('Sequence="2"', 'Sequence="x2"') }) },
+  { name: "a key twice", number: 457, pattern: /^TaxGroupData row 2/,
+    host: () => ({ ...otherRates,
+                   TaxGroupData: otherRates.TaxGroupData.replace('iKey="2"', 'iKey="1"') }) },
+  { name: "a host function that fails", number: 1001,
+    pattern: /^island "TaxModelData": the host function failed: disk on fire$/,
+    host: () => (id) => {
+      if (id === "TaxModelData") throw new Error("disk on fire");
+      return otherRates[id];
+    } },
+  { name: "a host that gives no text", number: 13,
+    pattern: /^island "taxData": the host gave a number, not the island's text$/,
+    host: () => ({ ...otherRates, taxData: 42 }) },
+];
+
+test("a failed load throws its error and leaves the tables as they were", async (t) => {
+  const quorvel = await freshModule();
+  const control = new quorvel.CQuorvel(exampleIslands);
+  control.LoadTables();
+  const before = transactions.map((text) => control.CalcTaxes(text));
+  for (const bad of badLoads) {
+    await t.test(bad.name, () => {
+      assertFails(quorvel, () => new quorvel.CQuorvel(bad.host()).LoadTables(), bad.number,
+                  bad.pattern);
+      assert.deepEqual(transactions.map((text) => control.CalcTaxes(text)), before);
+    });
+  }
+  // A module instance that never loaded stays without tables.
+  const fresh = await freshModule();
+  assertFails(fresh, () => new fresh.CQuorvel(badLoads[2].host()).LoadDataObjects(), 1002, /./);
+  assert.equal(new fresh.CQuorvel({}).CalcTaxes(firstTransaction), "NODATA");
+});
+
+test("calculation errors carry the native number and description", async (t) => {
+  const quorvel = await freshModule();
+  const control = new quorvel.CQuorvel(exampleIslands);
+  control.LoadTables();
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "quorvel-wasm-"));
+  t.after(() => fs.rmSync(folder, { recursive: true, force: true }));
+  const badTransactions = {
+    "unknown-tax-model": firstTransaction.replace('TaxModel="1"', 'TaxModel="99"'),
+    "price-no-number": firstTransaction.replace('NetPrice="149.99"', 'NetPrice="12,5x"'),
+    "quantity-overflow": firstTransaction.replace('QtyShipped="2"', 'QtyShipped="1000000000000000"'),
+  };
+  for (const [name, text] of Object.entries(badTransactions)) {
+    assert.notEqual(text, firstTransaction, `${name}: the example changed`);
+    const file = path.join(folder, `${name}.xml`);
+    fs.writeFileSync(file, text);
+    const native = nativeOutcome(nativeCalc(file, path.join(examples, "tables")));
+    assert.ok(native.error, `${name}: the native build fails`);
+    assertFails(quorvel, () => control.CalcTaxes(text), native.error.number,
+                new RegExp(`^${native.error.description.replace(/[.*+?^${}()|[\]\\]/g, "\\$&")}$`));
+  }
+});
+
+test("wrong arguments fail with a clear error", async () => {
+  const quorvel = await freshModule();
+  const control = new quorvel.CQuorvel(exampleIslands);
+  for (const value of [undefined, 42, null, { text: firstTransaction }]) {
+    assertFails(quorvel, () => control.CalcTaxes(value), 13,
+                /^CalcTaxes: the transaction document must be a text, not /);
+  }
+  assertFails(quorvel, () => new quorvel.CQuorvel(), 91, /^a control needs a host/);
+  assertFails(quorvel, () => new quorvel.CQuorvel("taxData"), 13, /host must be an object or a function/);
+});
+
+test("a host function is asked for the six islands in order; bytes are text too", async () => {
+  const quorvel = await freshModule();
+  const asked = [];
+  const control = new quorvel.CQuorvel((id) => {
+    asked.push(id);
+    return new TextEncoder().encode(exampleIslands[id]);
+  });
+  control.LoadDataObjects();
+  assert.deepEqual(asked, ISLAND_IDS);
+  assert.deepEqual(quorvel.islandIds, ISLAND_IDS);
+  assert.equal(control.CalcTaxes(firstTransaction), expectedFirst);
+});
+
+test("a control used before the module is ready says so", async () => {
+  delete require.cache[require.resolve(moduleFile)];
+  const quorvel = require(moduleFile);
+  const control = new quorvel.CQuorvel(exampleIslands);
+  assertFails(quorvel, () => control.CalcTaxes(firstTransaction), 91, /await quorvel.ready/);
+  assert.equal(await quorvel.ready, quorvel);
+  assert.equal(control.CalcTaxes(firstTransaction), "NODATA");
+});
