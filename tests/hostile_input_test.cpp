@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -87,7 +88,9 @@ struct HostileCase {
 
 void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
 
-std::string CaseName(const ::testing::TestParamInfo<HostileCase>& info) {
+// A case's name as a test name.
+template <typename Case>
+std::string NameOf(const ::testing::TestParamInfo<Case>& info) {
   std::string name = info.param.name;
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
@@ -95,38 +98,28 @@ std::string CaseName(const ::testing::TestParamInfo<HostileCase>& info) {
   return name;
 }
 
-// Each test starts with the small islands loaded on its thread.
-class Hostile : public ::testing::TestWithParam<HostileCase> {
- protected:
-  void SetUp() override { Load(SmallIslands()); }
-  void TearDown() override { ModTax::InstallThreadTables(nullptr); }
-
-  static void Load(const IslandTexts& islands) { CQuorvel(MakeMemoryHost(islands)).LoadTables(); }
-
-  // Runs `action`, then checks its error or its result against the case.
-  static void ExpectAnswer(const HostileCase& hostile, const std::function<std::string()>& action) {
-    std::string result;
-    const auto caught = testing::ErrorOf([&] { result = action(); });
-    if (hostile.error != 0) {
-      ASSERT_TRUE(caught) << "no error; result begins " << result.substr(0, 200);
-      EXPECT_EQ(caught->number, hostile.error);
-      EXPECT_EQ(caught->description, hostile.description);
-      return;
-    }
-    ASSERT_FALSE(caught) << "error " << caught->number << ": " << caught->description;
-    ASSERT_TRUE(hostile.check);
-    hostile.check(result);
-  }
-};
-
 // ---- Transactions ----
 
-class HostileTransactions : public Hostile {};
+// Each test calculates on a thread holding the small islands.
+class HostileTransactions : public ::testing::TestWithParam<HostileCase> {
+ protected:
+  void SetUp() override { CQuorvel(MakeMemoryHost(SmallIslands())).LoadTables(); }
+  void TearDown() override { ModTax::InstallThreadTables(nullptr); }
+};
 
 TEST_P(HostileTransactions, AnswerWithAResultOrOneClearError) {
   const HostileCase& hostile = GetParam();
   const std::string text = hostile.input();
-  ExpectAnswer(hostile, [&] { return CQuorvel(MakeMemoryHost({})).CalcTaxes(text); });
+  std::string result;
+  const auto caught = testing::ErrorOf([&] { result = CQuorvel(MakeMemoryHost({})).CalcTaxes(text); });
+  if (hostile.error != 0) {
+    ASSERT_TRUE(caught) << "no error; the result begins " << result.substr(0, 200);
+    EXPECT_EQ(caught->number, hostile.error);
+    EXPECT_EQ(caught->description, hostile.description);
+    return;
+  }
+  ASSERT_FALSE(caught) << "error " << caught->number << ": " << caught->description;
+  hostile.check(result);
 }
 
 // The tax K1 (6%) on the given taxable amount, as the only result row.
@@ -200,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_EQ(result.rows[0].netPrice, "2500");
                       EXPECT_EQ(result.rows[0].tax, "150");
                     }}),
-    CaseName);
+    NameOf<HostileCase>);
 
 // Files that an entity or DTD reference names; their text must never reach a result.
 constexpr const char* kFromDisk = "READ-FROM-DISK";
@@ -263,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&ext;")"));
                     },
                     0, "", ListsUnexpanded("&ext;")}),
-    CaseName);
+    NameOf<HostileCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     Encoding, HostileTransactions,
@@ -290,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return wide;
                     },
                     0, "", IsNoHeader}),
-    CaseName);
+    NameOf<HostileCase>);
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HostileTransactions,
@@ -343,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_EQ(result.rows[0].netPrice, "153722867280912.9301");
                       EXPECT_EQ(result.rows[0].tax.substr(0, 15), "9223372036854.7");
                     }}),
-    CaseName);
+    NameOf<HostileCase>);
 
 // ---- Islands ----
 
@@ -358,14 +351,6 @@ struct HostileLoad {
 };
 
 void PrintTo(const HostileLoad& hostile, std::ostream* out) { *out << hostile.name; }
-
-std::string LoadName(const ::testing::TestParamInfo<HostileLoad>& info) {
-  std::string name = info.param.name;
-  for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  }
-  return name;
-}
 
 class HostileIslands : public ::testing::TestWithParam<HostileLoad> {
  protected:
@@ -468,7 +453,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const ReferenceTables& tables) {
                       EXPECT_EQ(tables.Taxes->Item("K1")->Description, "\xc3\x28\xa0");
                     }}),
-    LoadName);
+    NameOf<HostileLoad>);
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HostileIslands,
@@ -528,7 +513,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("taxData", [] { return Rowset({R"(iKey="1" Description="D" Sequence="1" ThreshHold="0" Cutoff="0" TaxRate="-922337203685477.58086" crTaxType="%")"}); }),
                     errors::kOverflow,
                     R"(taxData row 1: attribute "TaxRate": overflow: "-922337203685477.58086" is outside the range of currency)"}),
-    LoadName);
+    NameOf<HostileLoad>);
 
 // Identifiers written to look like query syntax are plain texts: they select nothing else.
 INSTANTIATE_TEST_SUITE_P(
@@ -580,7 +565,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("taxData", [] { return Rowset({R"(iKey="1]" Description="D" )" + kTaxColumns}); }),
                     errors::kTypeMismatch,
                     R"(taxData row 1: attribute "iKey": type mismatch: "1]" is not a number)"}),
-    LoadName);
+    NameOf<HostileLoad>);
 
 INSTANTIATE_TEST_SUITE_P(
     AThousandRowsWithOneKey, HostileIslands,
@@ -608,7 +593,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("TaxModelHdrData", [] { return Rowset({R"(iKey="a")", R"(iKey="A")"}); }),
                     errors::kDuplicateKey,
                     R"(TaxModelHdrData row 2: duplicate key: "KA" is already in the collection)"}),
-    LoadName);
+    NameOf<HostileLoad>);
 
 // ---- Markup in text values ----
 
