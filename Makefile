@@ -56,3 +56,43 @@ wasm-bench: build wasm
 
 wasm-clean:
 	rm -rf $(WASM_BUILD) wasm/dist
+
+# ---- Hardening: sanitizers, fuzzing, coverage ----
+# `make test` also builds the test suite with AddressSanitizer (LeakSanitizer included) and
+# UndefinedBehaviorSanitizer in build-asan and runs it; the first report fails the run.
+ASAN_BUILD ?= build-asan
+SANITIZERS ?= address,undefined,float-cast-overflow
+COVERAGE_BUILD ?= build-coverage
+FUZZ_SECONDS ?= 60
+
+.PHONY: test-sanitizers fuzz coverage
+
+test: test-sanitizers
+
+test-sanitizers: setup
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+	  -DQUORVEL_SANITIZERS=$(SANITIZERS) -DQUORVEL_BUILD_CLI=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# libFuzzer builds of the fuzz targets (clang, build-fuzz), each run for FUZZ_SECONDS seconds.
+fuzz: setup
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run
+
+# Line and branch coverage of the engine's sources (src/) by the test suite, with gcovr.
+coverage: setup
+	cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -O0" \
+	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DQUORVEL_BUILD_CLI=OFF
+	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	ctest --test-dir $(COVERAGE_BUILD) -j $(JOBS)
+	gcovr --root . --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
+	  --print-summary --txt - --html-details $(COVERAGE_BUILD)/coverage.html $(COVERAGE_BUILD)
+	@echo "coverage: details in $(COVERAGE_BUILD)/coverage.html"
+
+clean: clean-hardening
+.PHONY: clean-hardening
+clean-hardening:
+	rm -rf $(ASAN_BUILD) $(COVERAGE_BUILD) build-fuzz

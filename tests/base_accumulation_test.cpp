@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "lines/tax_lines.hpp"
+#include "reference/loader.hpp"
 #include "test_support.hpp"
+#include "xml/document.hpp"
 
 namespace quorvel {
 namespace {
@@ -166,6 +169,54 @@ TEST(BaseAccumulation, CreditLinesAddAsTheyAre) {
   AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
   EXPECT_EQ(line.TaxableDollars, Whole(-6));
   EXPECT_EQ(list, "/1/1/");
+}
+
+using testing::IslandTexts;
+using testing::Rowset;
+using testing::SmallIslands;
+
+// Tax 4 is 2.50 per unit on items priced from 50 up to, not including, 500; customer 2 is exempt
+// on inventory item EX.
+IslandTexts PerUnitIslands() {
+  IslandTexts islands = SmallIslands();
+  islands["taxData"] = Rowset({R"(iKey="4" Description="Tire fee" Sequence="1" ThreshHold="50" )"
+                               R"(Cutoff="500" TaxRate="2.5" crTaxType="$")"});
+  islands["TaxModelData"] = Rowset({R"(TaxModelItemID="1" TaxID="4")"});
+  islands["TaxGroupItemData"] = Rowset({R"(TaxGroupID="1" TaxID="4" IsTaxable="True")"});
+  islands["TaxStatusData"] = Rowset({R"(CustomerID="2" crExemptType="InventoryItem" InvItemID="EX")"});
+  return islands;
+}
+
+TEST(BaseAccumulation, PerUnitTaxCountsQuantitiesInsideItsPriceWindow) {
+  const auto tables = LoadReferenceTables(*MakeMemoryHost(PerUnitIslands()));
+  xml::Document document;
+  const auto row = [](const char* key, const char* price, const char* quantity, const char* inventory) {
+    return std::string(R"(detail="1" IsSubItem="False" TaxGroupID="1" IsTaxable="True" LocInvItemID=")") +
+           key + R"(" NetPrice=")" + price + R"(" QtyShipped=")" + quantity + R"(" InvItemID=")" + inventory + "\"";
+  };
+  ASSERT_TRUE(document.LoadXml(Rowset({
+      row("A", "49.99", "1", "A"),    // below the threshold
+      row("B", "50", "2", "B"),       // at the threshold: inside
+      row("C", "499.99", "4", "EX"),  // inside, but exempt for customer 2
+      row("D", "500", "8", "D"),      // at the cut-off: outside
+      row("E", "60", "16", "EX"),     // inside, exempt
+  })));
+  CItemLines items(*tables->TaxGroups);
+  items.XMLDOMNodeList(document.DetailRows());
+  CTaxLines taxLines(*tables);
+  taxLines.CustomerID(2);
+  taxLines.TaxModelID(1);
+  ASSERT_EQ(taxLines.Count(), 1);
+  CTaxLine& line = *taxLines.Item(1);
+  std::string taxedItems = "/";
+  const bool lastExempt =
+      AccumulateTaxableBase(line, items, GatherItemFacts(items, "2", *tables->TaxStatuses), taxedItems);
+  EXPECT_EQ(line.TaxableQuantity, Currency::FromWhole(2));
+  EXPECT_EQ(line.ExemptQuantity, Currency::FromWhole(20));
+  EXPECT_EQ(taxedItems, "/A/B/D/");  // listed before the window is looked at
+  EXPECT_TRUE(line.TaxableDollars.IsZero());
+  EXPECT_TRUE(line.NonTaxableDollars.IsZero());  // a per-unit tax keeps no dollar amounts
+  EXPECT_TRUE(lastExempt);
 }
 
 }  // namespace

@@ -206,6 +206,19 @@ TEST(Loader, FolderHostNamesTheMissingFile) {
   EXPECT_EQ(caught->description, "island \"taxData\": cannot read \"/nonexistent/taxData.xml\"");
 }
 
+// A host page that answers every island with no document at all.
+class EmptyHost final : public HostPage {
+ public:
+  IslandDocument Island(std::string_view) const override { return nullptr; }
+};
+
+TEST(Loader, AHostWithoutTheIslandFailsBeforeLoading) {
+  const auto caught = testing::ErrorOf([] { LoadReferenceTables(EmptyHost()); });
+  ASSERT_TRUE(caught);
+  EXPECT_EQ(caught->number, errors::kIslandMissing);
+  EXPECT_EQ(caught->description, "island \"taxData\": the host page has none");
+}
+
 TEST(Loader, LoadsTheExampleTables) {
   const auto tables = LoadReferenceTables(*MakeFolderHost(testing::ExamplesDir() + "/tables"));
   EXPECT_EQ(tables->Taxes->Count(), 6);
