@@ -28,3 +28,10 @@ demo: setup build
 
 clean:
 	rm -rf $(BUILD)
+
+# Benchmarks: CalcTaxes beside the parse-only floor, the load, the memory of the tables.
+# BENCH_ARGS passes options to Google Benchmark (e.g. BENCH_ARGS=--benchmark_filter=CalcTaxes).
+.PHONY: bench
+bench: setup configure
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_bench
+	$(BUILD)/quorvel_bench $(BENCH_ARGS)

@@ -6,31 +6,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "common/error.hpp"
+#include "reference/key_index.hpp"
 
 namespace quorvel {
-
-// Hashing and equality of keys without regard to ASCII letter case.
-struct CaseInsensitiveKey {
-  using is_transparent = void;
-  static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-  std::size_t operator()(std::string_view key) const {
-    std::size_t hash = 14695981039346656037ull;
-    for (char c : key) hash = (hash ^ static_cast<unsigned char>(Upper(c))) * 1099511628211ull;
-    return hash;
-  }
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (Upper(a[i]) != Upper(b[i])) return false;
-    }
-    return true;
-  }
-};
 
 // A look-up key with the spaces at both ends removed (Item trims before it looks up).
 inline std::string_view TrimSpaces(std::string_view key) {
@@ -39,6 +21,8 @@ inline std::string_view TrimSpaces(std::string_view key) {
   return key;
 }
 
+// Reading a collection (Count, Item, Find, enumeration) changes nothing, so a collection that is
+// no longer added to may be read from many threads at once.
 template <typename ElementType>
 class KeyedCollection {
  public:
@@ -47,12 +31,19 @@ class KeyedCollection {
   using const_iterator = typename Store::const_iterator;
 
   // The number of elements.
-  std::int32_t Count() const { return static_cast<std::int32_t>(store_.elements.size()); }
+  std::int32_t Count() const { return static_cast<std::int32_t>(elements_.size()); }
 
   // The element stored under `key` (trimmed, letter case ignored), or none (nullptr).
   std::shared_ptr<Element> Item(std::string_view key) const {
-    const auto found = store_.index.find(TrimSpaces(key));
-    return found == store_.index.end() ? nullptr : store_.elements[found->second];
+    const auto position = index_.Find(TrimSpaces(key));
+    return position ? elements_[*position] : nullptr;
+  }
+
+  // What Item(key) finds, without taking a counted reference: for reading while the collection
+  // is held. Nullptr when absent.
+  const Element* Find(std::string_view key) const {
+    const auto position = index_.Find(TrimSpaces(key));
+    return position ? elements_[*position].get() : nullptr;
   }
 
   // The element at the 1-based `position`; error 9 outside 1..Count.
@@ -62,42 +53,49 @@ class KeyedCollection {
                                      " is outside the collection (1 to " +
                                      std::to_string(Count()) + ")");
     }
-    return store_.elements[static_cast<std::size_t>(position - 1)];
+    return elements_[static_cast<std::size_t>(position - 1)];
   }
 
   // A fresh, independent enumeration of the elements in order of addition.
-  const Store& NewEnum() const { return store_.elements; }
-  const_iterator begin() const { return store_.elements.begin(); }
-  const_iterator end() const { return store_.elements.end(); }
+  const Store& NewEnum() const { return elements_; }
+  const_iterator begin() const { return elements_.begin(); }
+  const_iterator end() const { return elements_.end(); }
 
  protected:
   // Appends `element` under `key`; error 457, with the collection unchanged, when the key is
   // already held (letter case ignored).
-  const std::shared_ptr<Element>& Append(std::shared_ptr<Element> element, std::string key) {
-    if (store_.index.count(key) != 0) {
+  const std::shared_ptr<Element>& Append(std::shared_ptr<Element> element, std::string_view key) {
+    if (index_.Find(key)) {
       Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
     }
-    store_.elements.reserve(store_.elements.size() + 1);
-    store_.index.emplace(std::move(key), store_.elements.size());
-    store_.elements.push_back(std::move(element));
-    return store_.elements.back();
+    MakeRoomForOne();
+    index_.Add(key, elements_.size());
+    elements_.push_back(std::move(element));  // cannot fail: the room is there
+    return elements_.back();
   }
 
   // Appends `element` without a key: reached by position and enumeration only.
   const std::shared_ptr<Element>& AppendWithoutKey(std::shared_ptr<Element> element) {
-    store_.elements.push_back(std::move(element));
-    return store_.elements.back();
+    elements_.push_back(std::move(element));
+    return elements_.back();
   }
 
   // Replaces the store with a new, empty one.
-  void ResetStore() { store_ = {}; }
+  void ResetStore() {
+    elements_ = {};
+    index_.Clear();
+  }
 
  private:
-  struct KeyedStore {
-    Store elements;
-    std::unordered_map<std::string, std::size_t, CaseInsensitiveKey, CaseInsensitiveKey> index;
-  };
-  KeyedStore store_;
+  // Grows the store geometrically (never by one: that would copy it on every addition).
+  void MakeRoomForOne() {
+    if (elements_.size() == elements_.capacity()) {
+      elements_.reserve(elements_.empty() ? 4 : elements_.size() * 2);
+    }
+  }
+
+  Store elements_;
+  KeyIndex index_;
 };
 
 }  // namespace quorvel

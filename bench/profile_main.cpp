@@ -1,0 +1,67 @@
+// quorvel_profile: runs one workload a fixed number of times, for profilers whose counts should
+// not depend on timing (valgrind --tool=callgrind, perf record).
+//
+//   quorvel_profile calc typical|large|tiny ITERATIONS   CalcTaxes on a generated transaction
+//   quorvel_profile parse typical|large|tiny ITERATIONS  the parse-only floor of the same text
+//   quorvel_profile load ROWS ITERATIONS                 LoadReferenceTables on six islands
+#include <cstdlib>
+#include <iostream>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+
+#include "quorvel/quorvel.hpp"
+#include "workload.hpp"
+
+namespace {
+
+struct Shape {
+  int taxes;
+  int detailRows;
+};
+
+bool ShapeNamed(std::string_view name, Shape& shape) {
+  if (name == "typical") shape = {5, 20};
+  else if (name == "large") shape = {10, 1000};
+  else if (name == "tiny") shape = {5, 1};
+  else return false;
+  return true;
+}
+
+int Usage() {
+  std::cerr << "usage: quorvel_profile calc|parse typical|large|tiny ITERATIONS\n"
+               "       quorvel_profile load ROWS ITERATIONS\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace quorvel;
+  if (argc != 4) return Usage();
+  const std::string_view what = argv[1];
+  const long iterations = std::atol(argv[3]);
+  std::size_t checksum = 0;
+  if (what == "load") {
+    const auto host = MakeMemoryHost(bench::LoadIslands(std::atoi(argv[2])));
+    for (long i = 0; i < iterations; ++i) checksum += LoadReferenceTables(*host) != nullptr;
+  } else {
+    Shape shape{};
+    if (!ShapeNamed(argv[2], shape)) return Usage();
+    const std::string text = bench::Transaction(shape.detailRows);
+    if (what == "calc") {
+      const CQuorvel control(MakeMemoryHost(bench::CalculationIslands(shape.taxes)));
+      control.LoadTables();
+      for (long i = 0; i < iterations; ++i) checksum += control.CalcTaxes(text).size();
+    } else if (what == "parse") {
+      for (long i = 0; i < iterations; ++i) {
+        pugi::xml_document document;
+        checksum += static_cast<bool>(document.load_buffer(text.data(), text.size()));
+      }
+    } else {
+      return Usage();
+    }
+  }
+  std::cout << what << " " << argv[2] << " x" << iterations << ": checksum " << checksum << "\n";
+  return 0;
+}
