@@ -17,10 +17,10 @@ bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
   key += customerText;
   const std::size_t customerPart = key.size();
   key += item.TaxGroupID();
-  if (const auto status = statuses.Item(key)) return status->IsExempt;
+  if (const CTaxStatus* status = statuses.Find(key)) return status->IsExempt;
   key.resize(customerPart);
   key += item.InvItemKey;
-  const auto status = statuses.Item(key);
+  const CTaxStatus* status = statuses.Find(key);
   return status ? status->IsExempt : false;
 }
 
@@ -63,14 +63,14 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems) {
   const CTax& tax = *taxLine.OTax();
-  const std::string& taxKey = taxLine.KeyTaxID();
+  const PreparedKey taxKey(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
   for (const auto& item : itemLines) {
     const ItemFacts& itemFacts = facts[index++];
     exempt = taxLine.IsExempt || itemFacts.exemptForCustomer;
     const auto& groupItems = item->OTaxGroupItems();
-    const auto groupItem = groupItems ? groupItems->Item(taxKey) : nullptr;
+    const CTaxGroupItem* groupItem = groupItems ? groupItems->Find(taxKey) : nullptr;
     const bool groupTaxable = groupItem && groupItem->IsTaxable;
     if (item->IsTaxable && groupTaxable) {
       if (exempt) {

@@ -9,7 +9,7 @@
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
 #include "reference/keyed_collection.hpp"
-#include "xml/document.hpp"
+#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 
@@ -45,9 +45,9 @@ class CItemLines : public KeyedCollection<CItemLine> {
   // Lines that find their tax groups in `taxGroups`.
   explicit CItemLines(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
 
-  // Builds one line per detail row whose line type and entity name are accepted. A value that
+  // Builds one line per detail row (read with TransactionColumns()) whose line type and entity name are accepted. A value that
   // does not convert fails with the row, the attribute and the value; earlier lines stay.
-  void XMLDOMNodeList(const std::vector<xml::Row>& detailRows);
+  void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
 
   // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I".
   std::shared_ptr<CItemLine> AddItem(Currency pcurQuantity, Currency pcurNetPrice,
@@ -56,7 +56,8 @@ class CItemLines : public KeyedCollection<CItemLine> {
                                      std::string_view pstrInvItemKey);
 
  private:
-  void AddFromRow(const xml::Element& row);
+  // `columns` read with TransactionColumns().
+  void AddFromRow(const xml::ColumnValues& columns);
   const CTaxGroups* taxGroups_;
 };
 

@@ -13,7 +13,7 @@ const std::string& CTaxLine::KeyTaxID() const {
 
 void CTaxLine::OTax(std::shared_ptr<CTax> tax) {
   tax_ = std::move(tax);
-  if (const auto group = taxGroups_->Item(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+  if (const CTaxGroup* group = taxGroups_->Find(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
 }
 
 void CTaxLine::TaxGroupID(std::string value) {
@@ -27,15 +27,18 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   taxModelNumber_ = model;
   taxModelKey_ = NumberKey('K', model);
   ResetStore();
-  const auto taxModel = tables_->TaxModels->Item(taxModelKey_);
+  const CTaxModel* taxModel = tables_->TaxModels->Find(taxModelKey_);
   if (!taxModel) {
     Raise(errors::kObjectNotSet, "tax model " + Quoted(taxModelKey_) + " is not in the tax model table");
   }
   const CTaxModelItems& modelTaxes = *taxModel->OTaxModelItems();
+  std::string statusKey = customerKey_;  // + the tax's key
   for (const auto& tax : *tables_->Taxes) {
-    if (!modelTaxes.Item(tax->KeyTaxID)) continue;
+    if (!modelTaxes.Find(tax->KeyTaxID)) continue;
     const auto line = AddItem(tax);
-    const auto status = tables_->TaxStatuses->Item(customerKey_ + tax->KeyTaxID);
+    statusKey.resize(customerKey_.size());
+    statusKey += tax->KeyTaxID;
+    const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);
     line->IsExempt = status ? status->IsExempt : false;
   }
 }

@@ -7,7 +7,6 @@ namespace quorvel {
 namespace {
 
 constexpr std::size_t kFirstSlotCount = 8;
-
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
@@ -28,7 +27,7 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 std::string_view KeyIndex::KeyOf(std::size_t entry) const {
   const std::size_t start = entry == 0 ? 0 : entries_[entry - 1].keyEnd;
-  return std::string_view(keys_).substr(start, entries_[entry].keyEnd - start);
+  return std::string_view(keys_.data() + start, entries_[entry].keyEnd - start);
 }
 
 std::size_t KeyIndex::SlotFor(std::string_view key, std::uint64_t hash) const {
@@ -40,8 +39,12 @@ std::size_t KeyIndex::SlotFor(std::string_view key, std::uint64_t hash) const {
 }
 
 std::optional<std::size_t> KeyIndex::Find(std::string_view key) const {
+  return Find(key, CaseInsensitiveHash(key));
+}
+
+std::optional<std::size_t> KeyIndex::Find(std::string_view key, std::uint64_t hash) const {
   if (entries_.empty()) return std::nullopt;
-  const std::uint32_t held = slots_[SlotFor(key, CaseInsensitiveHash(key))];
+  const std::uint32_t held = slots_[SlotFor(key, hash)];
   if (held == 0) return std::nullopt;
   return entries_[held - 1].position;
 }

@@ -16,6 +16,8 @@ class KeyIndex {
  public:
   // The position stored under `key` (letter case ignored, nothing trimmed), or nothing.
   std::optional<std::size_t> Find(std::string_view key) const;
+  // The same, `hash` being CaseInsensitiveHash(key) worked out beforehand.
+  std::optional<std::size_t> Find(std::string_view key, std::uint64_t hash) const;
 
   // Stores `position` under `key`; the caller has made sure the key is not held yet.
   void Add(std::string_view key, std::size_t position);

@@ -21,6 +21,19 @@ inline std::string_view TrimSpaces(std::string_view key) {
   return key;
 }
 
+// A look-up key trimmed and hashed once, for looking it up many times.
+class PreparedKey {
+ public:
+  explicit PreparedKey(std::string_view key)
+      : key_(TrimSpaces(key)), hash_(CaseInsensitiveHash(key_)) {}
+  std::string_view key() const { return key_; }
+  std::uint64_t hash() const { return hash_; }
+
+ private:
+  std::string_view key_;
+  std::uint64_t hash_;
+};
+
 // Reading a collection (Count, Item, Find, enumeration) changes nothing, so a collection that is
 // no longer added to may be read from many threads at once.
 template <typename ElementType>
@@ -43,6 +56,12 @@ class KeyedCollection {
   // is held. Nullptr when absent.
   const Element* Find(std::string_view key) const {
     const auto position = index_.Find(TrimSpaces(key));
+    return position ? elements_[*position].get() : nullptr;
+  }
+
+  // The same for a key prepared beforehand.
+  const Element* Find(const PreparedKey& key) const {
+    const auto position = index_.Find(key.key(), key.hash());
     return position ? elements_[*position].get() : nullptr;
   }
 
