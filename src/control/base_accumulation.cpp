@@ -1,6 +1,8 @@
 #include "control/base_accumulation.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace quorvel {
 namespace {
@@ -23,6 +25,30 @@ bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
   const CTaxStatus* status = statuses.Find(key);
   return status ? status->IsExempt : false;
 }
+
+// The group item of one tax line's tax in the item collections of the groups met so far. Item
+// lines of one group share their group's collection, so each collection is searched about once
+// per tax line instead of once per item line.
+class GroupItemMemo {
+ public:
+  explicit GroupItemMemo(const std::string& taxKey) : taxKey_(taxKey) {}
+
+  // What `groupItems`->Find(tax key) gives.
+  const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) {
+    Slot& slot = slots_[(reinterpret_cast<std::uintptr_t>(&groupItems) / alignof(CTaxGroupItems)) % kSlots];
+    if (slot.groupItems != &groupItems) slot = {&groupItems, groupItems.Find(taxKey_)};
+    return slot.found;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 32;
+  struct Slot {
+    const CTaxGroupItems* groupItems = nullptr;
+    const CTaxGroupItem* found = nullptr;
+  };
+  PreparedKey taxKey_;
+  std::array<Slot, kSlots> slots_{};
+};
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
   if (tax.crTaxType == "$") {
@@ -63,14 +89,14 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems) {
   const CTax& tax = *taxLine.OTax();
-  const PreparedKey taxKey(taxLine.KeyTaxID());
+  GroupItemMemo groupItemOfTax(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
   for (const auto& item : itemLines) {
     const ItemFacts& itemFacts = facts[index++];
     exempt = taxLine.IsExempt || itemFacts.exemptForCustomer;
     const auto& groupItems = item->OTaxGroupItems();
-    const CTaxGroupItem* groupItem = groupItems ? groupItems->Find(taxKey) : nullptr;
+    const CTaxGroupItem* groupItem = groupItems ? groupItemOfTax.Find(*groupItems) : nullptr;
     const bool groupTaxable = groupItem && groupItem->IsTaxable;
     if (item->IsTaxable && groupTaxable) {
       if (exempt) {

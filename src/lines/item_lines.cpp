@@ -70,8 +70,8 @@ std::shared_ptr<CItemLine> CItemLines::AddItem(Currency pcurQuantity, Currency p
   line->ExtendedPrice = pcurExtendedPrice;
   line->TaxGroupID(NumberKey('G', plngTaxGroupID));
   line->IsTaxable = pblnIsTaxable;
-  line->ItemKey = "I" + std::string(pstrItemKey);
-  line->InvItemKey = "I" + std::string(pstrInvItemKey);
+  line->ItemKey.assign(1, 'I').append(pstrItemKey);
+  line->InvItemKey.assign(1, 'I').append(pstrInvItemKey);
   return AppendWithoutKey(std::move(line));
 }
 
