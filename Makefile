@@ -35,3 +35,13 @@ clean:
 bench: setup configure
 	cmake --build $(BUILD) -j $(JOBS) --target quorvel_bench
 	$(BUILD)/quorvel_bench $(BENCH_ARGS)
+
+# ThreadSanitizer over the multi-threaded tests: the engine shared by many threads, and batch.
+TSAN_BUILD ?= build-tsan
+.PHONY: tsan
+tsan: setup
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_BENCHMARKS=OFF \
+	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target quorvel quorvel_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -R "SharedTables|Control|batch"
