@@ -27,6 +27,8 @@ class ColumnNames {
 
   // The number of the column named exactly `name` (case-sensitive), or kMaxColumns when none is.
   std::size_t NumberOf(const char* name) const;
+  // Whether `name` is exactly the name of `column`.
+  bool IsNameOf(std::size_t column, const char* name) const;
 
  private:
   struct Name {
@@ -41,6 +43,7 @@ class ColumnNames {
 // one counts, as for a single attribute search.
 class ColumnValues {
  public:
+  ColumnValues() = default;
   ColumnValues(const Element& row, const ColumnNames& names);
 
   // Whether the row has the column.
@@ -56,7 +59,25 @@ class ColumnValues {
   }
 
  private:
+  friend class ColumnReader;
   std::array<const char*, ColumnNames::kMaxColumns> values_{};
+};
+
+// Reads the rows of one document, guessing that each row has its attributes in the order of the
+// row before (as rowsets write them), so that most names are checked once against one guess.
+// One reader per thread: it remembers the last row.
+class ColumnReader {
+ public:
+  explicit ColumnReader(const ColumnNames& names) : names_(names) { guesses_.fill(kNoColumn); }
+
+  // The values of `row`, as ColumnValues(row, names) gives them.
+  ColumnValues Read(const Element& row);
+
+ private:
+  static constexpr std::uint8_t kNoColumn = 0xFF;
+  static constexpr std::size_t kGuessed = 32;  // attributes guessed per row
+  const ColumnNames& names_;
+  std::array<std::uint8_t, kGuessed> guesses_;  // the column of each attribute of the last row
 };
 
 }  // namespace quorvel::xml

@@ -21,8 +21,9 @@ TransactionRows SelectTransactionRows(const Document& document, const ColumnName
   const std::size_t isSubItem = NumberOfRequired(columns, "IsSubItem");
   const std::size_t isDeleted = NumberOfRequired(columns, "IsDeleted");
   TransactionRows rows;
+  ColumnReader reader(columns);
   document.ForEachRow([&](const Element& row, int number) {
-    const ColumnValues values(row, columns);
+    const ColumnValues values = reader.Read(row);
     const bool isHeader = !rows.header && values.Has(head);
     const bool isDetail =
         values.Has(detail) && values.Get(isSubItem) == "False" && !values.Has(isDeleted);
