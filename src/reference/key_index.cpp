@@ -32,9 +32,11 @@ std::string_view KeyIndex::KeyOf(std::size_t entry) const {
 
 std::size_t KeyIndex::SlotFor(std::string_view key, std::uint64_t hash) const {
   const std::size_t mask = slots_.size() - 1;
+  const auto hashHalf = static_cast<std::uint32_t>(hash);
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t held = slots_[slot];
-    if (held == 0 || EqualIgnoringCase(KeyOf(held - 1), key)) return slot;
+    const Slot& held = slots_[slot];
+    if (held.entry == 0) return slot;
+    if (held.hash == hashHalf && EqualIgnoringCase(KeyOf(held.entry - 1), key)) return slot;
   }
 }
 
@@ -44,7 +46,7 @@ std::optional<std::size_t> KeyIndex::Find(std::string_view key) const {
 
 std::optional<std::size_t> KeyIndex::Find(std::string_view key, std::uint64_t hash) const {
   if (entries_.empty()) return std::nullopt;
-  const std::uint32_t held = slots_[SlotFor(key, hash)];
+  const std::uint32_t held = slots_[SlotFor(key, hash)].entry;
   if (held == 0) return std::nullopt;
   return entries_[held - 1].position;
 }
@@ -60,14 +62,21 @@ void KeyIndex::Add(std::string_view key, std::size_t position) {
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.empty() ? 4 : entries_.size() * 2);
   keys_.append(key);
   entries_.push_back({static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(position)});
-  slots_[SlotFor(key, CaseInsensitiveHash(key))] = static_cast<std::uint32_t>(entries_.size());
+  const std::uint64_t hash = CaseInsensitiveHash(key);
+  slots_[SlotFor(key, hash)] = {static_cast<std::uint32_t>(entries_.size()), static_cast<std::uint32_t>(hash)};
 }
 
 void KeyIndex::Grow() {
-  slots_.assign(slots_.empty() ? kFirstSlotCount : slots_.size() * 2, 0);
-  for (std::size_t entry = 0; entry < entries_.size(); ++entry) {
-    const std::string_view key = KeyOf(entry);
-    slots_[SlotFor(key, CaseInsensitiveHash(key))] = static_cast<std::uint32_t>(entry + 1);
+  // The slot of a key depends on the low bits of its hash only, which the old slots keep (the
+  // table never outgrows 32 bits of slots), so the keys need not be read again.
+  std::vector<Slot> old(slots_.empty() ? kFirstSlotCount : slots_.size() * 2);
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& held : old) {
+    if (held.entry == 0) continue;
+    std::size_t slot = held.hash & mask;
+    while (slots_[slot].entry != 0) slot = (slot + 1) & mask;
+    slots_[slot] = held;
   }
 }
 

@@ -31,6 +31,13 @@ class KeyIndex {
     std::uint32_t position;  // what the key names
   };
 
+  // A slot names an entry and keeps the low half of its key's hash, so that probing past other
+  // keys, and growing, need not read the keys themselves.
+  struct Slot {
+    std::uint32_t entry = 0;  // entry number + 1, or 0 when free
+    std::uint32_t hash = 0;
+  };
+
   std::string_view KeyOf(std::size_t entry) const;
   // The slot holding `key`'s entry, or the free slot where it would go.
   std::size_t SlotFor(std::string_view key, std::uint64_t hash) const;
@@ -38,7 +45,7 @@ class KeyIndex {
 
   std::string keys_;
   std::vector<Entry> entries_;
-  std::vector<std::uint32_t> slots_;  // entry number + 1, or 0 when free; a power of two long
+  std::vector<Slot> slots_;  // a power of two long
 };
 
 // Hash of a key without regard to ASCII letter case (FNV-1a over the upper-cased bytes).
