@@ -106,7 +106,7 @@ int RunBatch(const BatchOptions& options) {
   const std::shared_ptr<const ReferenceTables> tables = LoadReferenceTables(*TablesHost(options.tables));
 
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  OrderedOutcomes outcomes(std::max<std::size_t>(64, std::size_t{jobs} * 16));
+  OrderedOutcomes outcomes(files.size(), std::max<std::size_t>(64, std::size_t{jobs} * 16));
   std::atomic<std::size_t> next{0};
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < std::min<std::size_t>(jobs, files.size()); ++i) {
