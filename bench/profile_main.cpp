@@ -7,6 +7,8 @@
 //   quorvel_profile files DIR COUNT                      writes DIR/tables (the tables of the
 //                                                        typical transaction) and COUNT copies of
 //                                                        it as DIR/transactions/*.xml, for batch
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -68,6 +70,9 @@ int WriteFiles(const std::filesystem::path& folder, long count) {
 
 int main(int argc, char** argv) {
   using namespace quorvel;
+  // As in the benchmarks (bench/main.cpp): no page faults that depend on the heap's history.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
   if (argc != 4) return Usage();
   const std::string_view what = argv[1];
   const long iterations = std::atol(argv[3]);

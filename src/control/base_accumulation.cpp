@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "reference/lookup_memo.hpp"
+
 namespace quorvel {
 namespace {
 
@@ -12,14 +14,27 @@ std::string WithoutCapitalI(std::string key) {
   return key;
 }
 
+// The customer's statuses by the tax group key of the item ("G12"): items of one group share it.
+using GroupStatusMemo = LookupMemo<std::string_view, const CTaxStatus*>;
+
+std::size_t TextHash(std::string_view text) {
+  std::size_t hash = text.size();
+  for (char c : text.substr(text.size() > 4 ? text.size() - 4 : 0)) hash = hash * 31 + static_cast<unsigned char>(c);
+  return hash;
+}
+
 // The customer's status for the item's tax group, else for its inventory item.
 bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
-                        const CTaxStatuses& statuses) {
+                        const CTaxStatuses& statuses, GroupStatusMemo& groupStatuses) {
   std::string key = "K";
   key += customerText;
   const std::size_t customerPart = key.size();
-  key += item.TaxGroupID();
-  if (const CTaxStatus* status = statuses.Find(key)) return status->IsExempt;
+  const std::string& group = item.TaxGroupID();  // lives as long as the line, as the memo needs
+  const CTaxStatus* groupStatus = groupStatuses.Get(group, TextHash(group), [&] {
+    key += group;
+    return statuses.Find(key);
+  });
+  if (groupStatus) return groupStatus->IsExempt;
   key.resize(customerPart);
   key += item.InvItemKey;
   const CTaxStatus* status = statuses.Find(key);
@@ -33,21 +48,15 @@ class GroupItemMemo {
  public:
   explicit GroupItemMemo(const std::string& taxKey) : taxKey_(taxKey) {}
 
-  // What `groupItems`->Find(tax key) gives.
+  // What `groupItems`.Find(tax key) gives.
   const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) {
-    Slot& slot = slots_[(reinterpret_cast<std::uintptr_t>(&groupItems) / alignof(CTaxGroupItems)) % kSlots];
-    if (slot.groupItems != &groupItems) slot = {&groupItems, groupItems.Find(taxKey_)};
-    return slot.found;
+    const auto hash = reinterpret_cast<std::uintptr_t>(&groupItems) / alignof(CTaxGroupItems);
+    return memo_.Get(&groupItems, hash, [&] { return groupItems.Find(taxKey_); });
   }
 
  private:
-  static constexpr std::size_t kSlots = 32;
-  struct Slot {
-    const CTaxGroupItems* groupItems = nullptr;
-    const CTaxGroupItem* found = nullptr;
-  };
   PreparedKey taxKey_;
-  std::array<Slot, kSlots> slots_{};
+  LookupMemo<const CTaxGroupItems*, const CTaxGroupItem*> memo_;
 };
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
@@ -80,8 +89,10 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
                                        const CTaxStatuses& statuses) {
   std::vector<ItemFacts> facts;
   facts.reserve(static_cast<std::size_t>(itemLines.Count()));
+  GroupStatusMemo groupStatuses;
   for (const auto& item : itemLines) {
-    facts.push_back({ItemLevelExemption(*item, customerText, statuses), WithoutCapitalI(item->ItemKey)});
+    facts.push_back({ItemLevelExemption(*item, customerText, statuses, groupStatuses),
+                     WithoutCapitalI(item->ItemKey)});
   }
   return facts;
 }

@@ -27,8 +27,14 @@ auto Converted(const char* column, std::string_view value, Convert convert) {
 
 void CItemLine::TaxGroupID(std::string value) {
   if (value == taxGroupId_) return;
+  const CTaxGroup* group = taxGroups_->Find(value);
+  TaxGroupID(std::move(value), group);
+}
+
+void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
+  if (value == taxGroupId_) return;
   taxGroupId_ = std::move(value);
-  if (const CTaxGroup* group = taxGroups_->Find(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+  if (group) taxGroupItems_ = group->OTaxGroupItems();
 }
 
 void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {
@@ -68,7 +74,10 @@ std::shared_ptr<CItemLine> CItemLines::AddItem(Currency pcurQuantity, Currency p
   line->Quantity = pcurQuantity;
   line->NetPrice = pcurNetPrice;
   line->ExtendedPrice = pcurExtendedPrice;
-  line->TaxGroupID(NumberKey('G', plngTaxGroupID));
+  std::string groupKey = NumberKey('G', plngTaxGroupID);
+  const CTaxGroup* group = groups_.Get(plngTaxGroupID, static_cast<std::uint32_t>(plngTaxGroupID),
+                                       [&] { return taxGroups_->Find(groupKey); });
+  line->TaxGroupID(std::move(groupKey), group);
   line->IsTaxable = pblnIsTaxable;
   line->ItemKey.assign(1, 'I').append(pstrItemKey);
   line->InvItemKey.assign(1, 'I').append(pstrInvItemKey);

@@ -9,6 +9,7 @@
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
 #include "reference/keyed_collection.hpp"
+#include "reference/lookup_memo.hpp"
 #include "xml/transaction_rows.hpp"
 
 namespace quorvel {
@@ -30,6 +31,8 @@ class CItemLine {
   const std::string& TaxGroupID() const { return taxGroupId_; }
   // Sets the group key and, when it changed, takes that group's items (kept when none is found).
   void TaxGroupID(std::string value);
+  // The same with the look-up of `value` in the tax group table already made: `group`.
+  void TaxGroupID(std::string value, const CTaxGroup* group);
   // The items of the line's tax group, shared with the tax group table, or none.
   const std::shared_ptr<CTaxGroupItems>& OTaxGroupItems() const { return taxGroupItems_; }
 
@@ -45,8 +48,9 @@ class CItemLines : public KeyedCollection<CItemLine> {
   // Lines that find their tax groups in `taxGroups`.
   explicit CItemLines(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
 
-  // Builds one line per detail row (read with TransactionColumns()) whose line type and entity name are accepted. A value that
-  // does not convert fails with the row, the attribute and the value; earlier lines stay.
+  // Builds one line per detail row (read with TransactionColumns()) whose line type and entity
+  // name are accepted. A value that does not convert fails with the row, the attribute and the
+  // value; earlier lines stay.
   void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
 
   // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I".
@@ -59,6 +63,8 @@ class CItemLines : public KeyedCollection<CItemLine> {
   // `columns` read with TransactionColumns().
   void AddFromRow(const xml::ColumnValues& columns);
   const CTaxGroups* taxGroups_;
+  // The tax group of each group number met so far: lines of one group are common.
+  LookupMemo<std::int32_t, const CTaxGroup*> groups_;
 };
 
 }  // namespace quorvel

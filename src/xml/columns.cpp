@@ -53,10 +53,8 @@ std::size_t ColumnNames::NumberOf(const char* name) const {
 
 bool ColumnNames::IsNameOf(std::size_t column, const char* name) const {
   const Name& candidate = names_[column];
-  for (std::size_t i = 0; i < candidate.length; ++i) {
-    if (name[i] != candidate.text[i]) return false;  // stops at name's end at the latest
-  }
-  return name[candidate.length] == '\0';
+  return name[0] == candidate.text[0] && std::strlen(name) == candidate.length &&
+         SameBytes(name, candidate.text, candidate.length);
 }
 
 ColumnValues ColumnReader::Read(const Element& row) {
