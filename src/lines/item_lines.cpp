@@ -34,7 +34,7 @@ void CItemLine::TaxGroupID(std::string value) {
 void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
   if (value == taxGroupId_) return;
   taxGroupId_ = std::move(value);
-  if (group) taxGroupItems_ = group->OTaxGroupItems();
+  if (group) taxGroupItems_ = group->OTaxGroupItems().get();
 }
 
 void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {

@@ -33,13 +33,15 @@ class CItemLine {
   void TaxGroupID(std::string value);
   // The same with the look-up of `value` in the tax group table already made: `group`.
   void TaxGroupID(std::string value, const CTaxGroup* group);
-  // The items of the line's tax group, shared with the tax group table, or none.
-  const std::shared_ptr<CTaxGroupItems>& OTaxGroupItems() const { return taxGroupItems_; }
+  // The items of the line's tax group, in the tax group table, or none.
+  const CTaxGroupItems* OTaxGroupItems() const { return taxGroupItems_; }
 
  private:
   const CTaxGroups* taxGroups_;
   std::string taxGroupId_;
-  std::shared_ptr<CTaxGroupItems> taxGroupItems_;
+  // Not a counted reference: the tables outlive every calculation on them (its caller holds
+  // them), and counting would make every thread write to the shared tables.
+  const CTaxGroupItems* taxGroupItems_ = nullptr;
 };
 
 // The item lines of one calculation, kept without keys: reached by position and enumeration.

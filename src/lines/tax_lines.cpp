@@ -11,9 +11,9 @@ const std::string& CTaxLine::KeyTaxID() const {
   return tax_->KeyTaxID;
 }
 
-void CTaxLine::OTax(std::shared_ptr<CTax> tax) {
-  tax_ = std::move(tax);
-  if (const CTaxGroup* group = taxGroups_->Find(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+void CTaxLine::OTax(const CTax* tax) {
+  tax_ = tax;
+  if (const CTaxGroup* group = taxGroups_->Find(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems().get();
 }
 
 void CTaxLine::TaxGroupID(std::string value) {
@@ -35,7 +35,7 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   std::string statusKey = customerKey_;  // + the tax's key
   for (const auto& tax : *tables_->Taxes) {
     if (!modelTaxes.Find(tax->KeyTaxID)) continue;
-    const auto line = AddItem(tax);
+    const auto line = AddItem(tax.get());
     statusKey.resize(customerKey_.size());
     statusKey += tax->KeyTaxID;
     const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);
@@ -43,9 +43,9 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   }
 }
 
-std::shared_ptr<CTaxLine> CTaxLines::AddItem(std::shared_ptr<CTax> pobjTax) {
+std::shared_ptr<CTaxLine> CTaxLines::AddItem(const CTax* pobjTax) {
   auto line = std::make_shared<CTaxLine>(*tables_->TaxGroups);
-  line->OTax(std::move(pobjTax));
+  line->OTax(pobjTax);
   std::string key = line->KeyTaxID();
   return Append(std::move(line), std::move(key));
 }
