@@ -13,6 +13,10 @@ std::size_t NumberOfRequired(const ColumnNames& columns, const char* name) {
   return number;
 }
 
+// Room for the detail rows of most transactions at once: a row is copied again each time the
+// vector grows.
+constexpr std::size_t kRowsReserved = 64;
+
 }  // namespace
 
 TransactionRows SelectTransactionRows(const Document& document, const ColumnNames& columns) {
@@ -21,6 +25,7 @@ TransactionRows SelectTransactionRows(const Document& document, const ColumnName
   const std::size_t isSubItem = NumberOfRequired(columns, "IsSubItem");
   const std::size_t isDeleted = NumberOfRequired(columns, "IsDeleted");
   TransactionRows rows;
+  rows.details.reserve(kRowsReserved);
   ColumnReader reader(columns);
   document.ForEachRow([&](const Element& row, int number) {
     const ColumnValues values = reader.Read(row);
