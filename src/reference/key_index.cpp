@@ -51,19 +51,21 @@ std::optional<std::size_t> KeyIndex::Find(std::string_view key, std::uint64_t ha
   return entries_[held - 1].position;
 }
 
-void KeyIndex::Add(std::string_view key, std::size_t position) {
+bool KeyIndex::Add(std::string_view key, std::size_t position) {
   constexpr std::size_t kLimit = std::numeric_limits<std::uint32_t>::max();
   if (keys_.size() + key.size() >= kLimit || position >= kLimit || entries_.size() + 1 >= kLimit / 2) {
     throw std::length_error("key index full");
   }
+  const std::uint64_t hash = CaseInsensitiveHash(key);
+  if (!slots_.empty() && slots_[SlotFor(key, hash)].entry != 0) return false;
   // At most three quarters of the slots in use, so that probes stay short.
   if ((entries_.size() + 1) * 4 > slots_.size() * 3) Grow();
   // Room for the entry first, so that nothing can fail once the key is appended.
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.empty() ? 4 : entries_.size() * 2);
   keys_.append(key);
   entries_.push_back({static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(position)});
-  const std::uint64_t hash = CaseInsensitiveHash(key);
   slots_[SlotFor(key, hash)] = {static_cast<std::uint32_t>(entries_.size()), static_cast<std::uint32_t>(hash)};
+  return true;
 }
 
 void KeyIndex::Grow() {

@@ -19,8 +19,8 @@ class KeyIndex {
   // The same, `hash` being CaseInsensitiveHash(key) worked out beforehand.
   std::optional<std::size_t> Find(std::string_view key, std::uint64_t hash) const;
 
-  // Stores `position` under `key`; the caller has made sure the key is not held yet.
-  void Add(std::string_view key, std::size_t position);
+  // Stores `position` under `key`, or returns false and changes nothing when the key is held.
+  bool Add(std::string_view key, std::size_t position);
 
   // Removes every key.
   void Clear() { *this = KeyIndex(); }

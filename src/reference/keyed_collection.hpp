@@ -84,11 +84,10 @@ class KeyedCollection {
   // Appends `element` under `key`; error 457, with the collection unchanged, when the key is
   // already held (letter case ignored).
   const std::shared_ptr<Element>& Append(std::shared_ptr<Element> element, std::string_view key) {
-    if (index_.Find(key)) {
+    MakeRoomForOne();
+    if (!index_.Add(key, elements_.size())) {
       Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
     }
-    MakeRoomForOne();
-    index_.Add(key, elements_.size());
     elements_.push_back(std::move(element));  // cannot fail: the room is there
     return elements_.back();
   }
