@@ -22,5 +22,6 @@ std::shared_ptr<HostPage> TablesHost(const std::string& folder);
 using Action = std::function<int()>;
 void AddTablesCommand(CLI::App& app, Action& run);
 void AddCalcCommand(CLI::App& app, Action& run);
+void AddBatchCommand(CLI::App& app, Action& run);
 
 }  // namespace quorvel::cli

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   quorvel::cli::Action run;
   quorvel::cli::AddTablesCommand(app, run);
   quorvel::cli::AddCalcCommand(app, run);
+  quorvel::cli::AddBatchCommand(app, run);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -7,7 +7,9 @@
 #include "lines/tax_lines.hpp"
 #include "reference/loader.hpp"
 #include "test_support.hpp"
+#include "lines/transaction_columns.hpp"
 #include "xml/document.hpp"
+#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -40,7 +42,7 @@ TEST_P(DecisionTable, SendsTheItemToOneAccumulator) {
   CItemLines items(groups);
   items.AddItem(Whole(3), Whole(10), Whole(30), 1, p.itemTaxable, "I12", "");
   CTaxLine line(groups);
-  line.OTax(tax);
+  line.OTax(tax.get());
   line.IsExempt = p.exempt;
   std::string list = "/";
   const bool flag = AccumulateTaxableBase(line, items, {{false, "12"}}, list);
@@ -105,7 +107,7 @@ TEST(BaseAccumulation, ItemsOutsideTheWindowAreListedWithoutQuantity) {
   items.AddItem(Whole(4), Units(199900), {}, 1, true, "I3", "");  // 19.99: inside
   items.AddItem(Whole(8), Whole(20), {}, 1, true, "I4", "");      // 20: at the cut-off
   CTaxLine line(groups);
-  line.OTax(tax);
+  line.OTax(tax.get());
   std::string list = "/";
   AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
   EXPECT_EQ(line.TaxableQuantity, Whole(6));
@@ -143,13 +145,13 @@ TEST(BaseAccumulation, TheFlagIsThatOfTheLastItemLine) {
   items.AddItem({}, {}, Whole(1), 1, true, "I1", "");
   items.AddItem({}, {}, Whole(2), 1, false, "I2", "");
   CTaxLine line(groups);
-  line.OTax(tax);
+  line.OTax(tax.get());
   std::string list = "/";
   EXPECT_FALSE(AccumulateTaxableBase(line, items, {{true, "1"}, {false, "2"}}, list));
   EXPECT_EQ(line.ExemptDollars, Whole(1));
   EXPECT_EQ(line.NonTaxableDollars, Whole(2));
   CTaxLine other(groups);
-  other.OTax(tax);
+  other.OTax(tax.get());
   EXPECT_TRUE(AccumulateTaxableBase(other, items, {{false, "1"}, {true, "2"}}, list));
   const CItemLines none(groups);
   EXPECT_FALSE(AccumulateTaxableBase(other, none, {}, list));
@@ -164,7 +166,7 @@ TEST(BaseAccumulation, CreditLinesAddAsTheyAre) {
   items.AddItem(Whole(-1), Whole(10), Whole(-10), 1, true, "I1", "");
   items.AddItem(Whole(1), Whole(4), Whole(4), 1, true, "I1", "");
   CTaxLine line(groups);
-  line.OTax(tax);
+  line.OTax(tax.get());
   std::string list = "/";
   AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
   EXPECT_EQ(line.TaxableDollars, Whole(-6));
@@ -202,7 +204,7 @@ TEST(BaseAccumulation, PerUnitTaxCountsQuantitiesInsideItsPriceWindow) {
       row("E", "60", "16", "EX"),     // inside, exempt
   })));
   CItemLines items(*tables->TaxGroups);
-  items.XMLDOMNodeList(document.DetailRows());
+  items.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details);
   CTaxLines taxLines(*tables);
   taxLines.CustomerID(2);
   taxLines.TaxModelID(1);

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "test_support.hpp"
+#include "lines/transaction_columns.hpp"
 #include "xml/document.hpp"
+#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -31,7 +33,7 @@ TEST_P(DetailRows, BecomeItemLines) {
   ASSERT_TRUE(document.LoadXml(testing::Rowset({std::string(R"(detail="1" IsSubItem="False" )") + c.attributes})));
   const CTaxGroups groups;
   CItemLines lines(groups);
-  lines.XMLDOMNodeList(document.DetailRows());
+  lines.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details);
   ASSERT_EQ(lines.Count(), c.isLine ? 1 : 0) << c.attributes;
   if (!c.isLine) return;
   const CItemLine& line = *lines.Item(1);
@@ -79,11 +81,11 @@ TEST(ItemLines, FindTheirTaxGroup) {
   CItemLines lines(groups);
   const auto found = lines.AddItem({}, {}, {}, 12, true, "1", "1");
   const auto missing = lines.AddItem({}, {}, {}, 13, true, "2", "2");
-  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems());
+  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems().get());
   EXPECT_EQ(missing->OTaxGroupItems(), nullptr);
   // A group that is not found keeps what the line held.
   found->TaxGroupID("G99");
-  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems());
+  EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems().get());
 }
 
 TEST(ItemLines, AreReachedByPositionOnly) {
@@ -104,7 +106,7 @@ TEST(ItemLines, AFailingRowKeepsTheLinesBeforeIt) {
                                                 R"(detail="1" IsSubItem="False" QtyShipped="2")"})));
   const CTaxGroups groups;
   CItemLines lines(groups);
-  const auto caught = testing::ErrorOf([&] { lines.XMLDOMNodeList(document.DetailRows()); });
+  const auto caught = testing::ErrorOf([&] { lines.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details); });
   ASSERT_TRUE(caught);
   EXPECT_EQ(caught->description, "detail row at z:row 2: attribute \"QtyShipped\": type mismatch: \"\" is not a number");
   EXPECT_EQ(lines.Count(), 1);

@@ -55,7 +55,7 @@ TEST_P(TaxAmounts, FollowTheWorkedExamples) {
   ReferenceTables tables;
   const auto tax = tables.Taxes->AddItem(1, 0, 0, "", 1, C(c.threshold), C(c.cutoff), C(c.rate), c.type, false);
   CTaxLines lines(tables);
-  const auto line = lines.AddItem(tax);
+  const auto line = lines.AddItem(tax.get());
   line->TaxableDollars = C(c.dollars);
   line->TaxableQuantity = C(c.quantity);
   ComputeTaxAmount(*line, lines, false);
@@ -96,8 +96,8 @@ TEST(TaxAmounts, CarryInLowerSequencesAsNonTaxable) {
     CTaxLines lines(tables);
     const auto state = tables.Taxes->AddItem(1, 0, 0, "S", 1, {}, {}, C("5"), "%", false);
     const auto county = tables.Taxes->AddItem(2, 0, 0, "C", 2, {}, {}, C("2"), "%", false);
-    const auto first = lines.AddItem(order.stateFirst ? state : county);
-    const auto second = lines.AddItem(order.stateFirst ? county : state);
+    const auto first = lines.AddItem((order.stateFirst ? state : county).get());
+    const auto second = lines.AddItem((order.stateFirst ? county : state).get());
     for (const auto& line : {first, second}) {
       line->TaxableDollars = C("100");
       ComputeTaxAmount(*line, lines, false);
@@ -114,9 +114,9 @@ TEST(TaxAmounts, CarryInLowerSequencesAsNonTaxable) {
 TEST(TaxAmounts, EqualSequencesAndPerUnitTaxes) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  const auto fee = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("0.5"), "$", false));
-  const auto same = lines.AddItem(tables.Taxes->AddItem(2, 0, 0, "", 1, {}, {}, C("10"), "%", false));
-  const auto later = lines.AddItem(tables.Taxes->AddItem(3, 0, 0, "", 2, {}, {}, C("10"), "%", false));
+  const auto fee = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("0.5"), "$", false).get());
+  const auto same = lines.AddItem(tables.Taxes->AddItem(2, 0, 0, "", 1, {}, {}, C("10"), "%", false).get());
+  const auto later = lines.AddItem(tables.Taxes->AddItem(3, 0, 0, "", 2, {}, {}, C("10"), "%", false).get());
   fee->TaxableQuantity = C("4");
   same->TaxableDollars = C("10");
   later->TaxableDollars = C("10");
@@ -130,7 +130,7 @@ TEST(TaxAmounts, EqualSequencesAndPerUnitTaxes) {
 TEST(TaxAmounts, OverflowIsAnError) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  const auto line = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("100"), "%", false));
+  const auto line = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("100"), "%", false).get());
   line->TaxableDollars = Currency::FromUnits(std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(testing::ErrorNumberOf([&] { ComputeTaxAmount(*line, lines, false); }), errors::kOverflow);
   line->TaxableDollars = C("922337203685477");

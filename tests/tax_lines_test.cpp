@@ -37,7 +37,7 @@ TEST(TaxLines, FollowTheTaxTableOrderAndTheCustomersExemptions) {
   EXPECT_EQ(Lines(lines), (std::vector<std::string>{"K1", "K3 exempt"}));
   EXPECT_EQ(lines.Item("k3")->KeyTaxID(), "K3");
   EXPECT_EQ(lines.Item("K9"), nullptr);
-  EXPECT_EQ(lines.Item("K1")->OTax(), tables.Taxes->Item("K1"));
+  EXPECT_EQ(lines.Item("K1")->OTax(), tables.Taxes->Item("K1").get());
   EXPECT_EQ(lines.Item("K1")->OTaxGroupItems(), nullptr);
 }
 
@@ -83,8 +83,8 @@ TEST(TaxLines, AnUnknownModelFailsAndLeavesNoLines) {
 TEST(TaxLines, OneLinePerTax) {
   const ReferenceTables tables = Tables();
   CTaxLines lines(tables);
-  lines.AddItem(tables.Taxes->Item("K2"));
-  EXPECT_EQ(testing::ErrorNumberOf([&] { lines.AddItem(tables.Taxes->Item("K2")); }), errors::kDuplicateKey);
+  lines.AddItem(tables.Taxes->Item("K2").get());
+  EXPECT_EQ(testing::ErrorNumberOf([&] { lines.AddItem(tables.Taxes->Item("K2").get()); }), errors::kDuplicateKey);
   EXPECT_EQ(lines.Count(), 1);
 }
 
@@ -98,12 +98,12 @@ TEST(TaxLine, TakesTheGroupOfItsTaxGroupIdWhenItsTaxIsSet) {
   ReferenceTables tables = Tables();
   const auto group = tables.TaxGroups->AddItem("G4");
   CTaxLine line(*tables.TaxGroups);
-  line.OTax(tables.Taxes->Item("K1"));
+  line.OTax(tables.Taxes->Item("K1").get());
   EXPECT_EQ(line.OTaxGroupItems(), nullptr);
   line.TaxGroupID("G4");
   EXPECT_EQ(line.OTaxGroupItems(), nullptr);  // only the next OTax assignment looks it up
-  line.OTax(tables.Taxes->Item("K1"));
-  EXPECT_EQ(line.OTaxGroupItems(), group->OTaxGroupItems());
+  line.OTax(tables.Taxes->Item("K1").get());
+  EXPECT_EQ(line.OTaxGroupItems(), group->OTaxGroupItems().get());
 }
 
 }  // namespace

@@ -74,6 +74,13 @@ std::shared_ptr<HostPage> MakeFolderHost(std::string folder);
 std::shared_ptr<HostPage> MakeMemoryHost(std::map<std::string, std::string, std::less<>> islands);
 
 // The four reference tables of one load: taxes, tax models, tax groups and tax statuses.
+//
+// Sharing between threads: once LoadReferenceTables has returned them, nothing ever changes the
+// tables. A calculation only reads them, without even counting references to their entries, and
+// keeps its working state (item lines, tax lines) to itself; there is no cache, counter or other
+// hidden state behind them.
+// So any number of threads may call CalculateTaxes on the same tables at once, without locking,
+// for as long as someone holds the shared_ptr.
 struct ReferenceTables;
 
 // Loads the four reference tables from the host's six islands. All or nothing: on failure it
@@ -81,7 +88,9 @@ struct ReferenceTables;
 std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host);
 
 // Calculates one transaction document against the given tables: the result rowset, or
-// "NOHEADER". Safe to call from many threads at once on the same tables. Throws Error.
+// "NOHEADER". Safe to call from many threads at once on the same tables; the caller keeps the
+// tables alive during the call. Gives exactly what CQuorvel::CalcTaxes gives on a thread that
+// loaded the same tables. Throws Error.
 std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction);
 
 // The control. Every control of one thread shares that thread's reference tables.

@@ -97,6 +97,33 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
   return true;
 }
 
+// The usual form, handled without the general path: an optional "-", digits, an optional point
+// with at most `decimals` digits after it, nothing else, at most 18 digits once padded to
+// `decimals` places (so that the count fits 64 bits). The count of units of 10^-decimals, or
+// nothing for any other text, which the general path then reads.
+std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
+  constexpr int kMaxDigits = 18;
+  std::size_t position = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) ++position;
+  std::int64_t value = 0;
+  int digits = 0;
+  for (; position < text.size() && IsDigit(text[position]); ++position, ++digits) {
+    value = value * 10 + (text[position] - '0');
+    if (digits + decimals >= kMaxDigits) return std::nullopt;
+  }
+  int places = 0;
+  if (position < text.size() && text[position] == '.') {
+    for (++position; position < text.size() && IsDigit(text[position]); ++position, ++places) {
+      if (places == decimals) return std::nullopt;
+      value = value * 10 + (text[position] - '0');
+    }
+  }
+  if (position != text.size() || digits + places == 0) return std::nullopt;
+  for (; places < decimals; ++places) value *= 10;
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<DecimalText> ScanDecimal(std::string_view text) {
@@ -118,6 +145,11 @@ std::optional<DecimalText> ScanDecimal(std::string_view text) {
 }
 
 std::int32_t ToLong(std::string_view text) {
+  const std::optional<std::int64_t> plain = PlainScaled(text, 0);
+  if (plain && *plain >= std::numeric_limits<std::int32_t>::min() &&
+      *plain <= std::numeric_limits<std::int32_t>::max()) {
+    return static_cast<std::int32_t>(*plain);
+  }
   return ToIntegerOfRange<std::int32_t>(text, "a 32-bit integer");
 }
 
@@ -126,6 +158,7 @@ std::int16_t ToInteger(std::string_view text) {
 }
 
 Currency ToCurrency(std::string_view text) {
+  if (const std::optional<std::int64_t> plain = PlainScaled(text, 4)) return Currency::FromUnits(*plain);
   const std::optional<__int128> units = ScaledValue(ScanOrFail(text), 4);
   if (!units || *units < std::numeric_limits<std::int64_t>::min() ||
       *units > std::numeric_limits<std::int64_t>::max()) {

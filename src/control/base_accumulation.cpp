@@ -1,6 +1,10 @@
 #include "control/base_accumulation.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "reference/lookup_memo.hpp"
 
 namespace quorvel {
 namespace {
@@ -10,19 +14,50 @@ std::string WithoutCapitalI(std::string key) {
   return key;
 }
 
+// The customer's statuses by the tax group key of the item ("G12"): items of one group share it.
+using GroupStatusMemo = LookupMemo<std::string_view, const CTaxStatus*>;
+
+std::size_t TextHash(std::string_view text) {
+  std::size_t hash = text.size();
+  for (char c : text.substr(text.size() > 4 ? text.size() - 4 : 0)) hash = hash * 31 + static_cast<unsigned char>(c);
+  return hash;
+}
+
 // The customer's status for the item's tax group, else for its inventory item.
 bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
-                        const CTaxStatuses& statuses) {
+                        const CTaxStatuses& statuses, GroupStatusMemo& groupStatuses) {
   std::string key = "K";
   key += customerText;
   const std::size_t customerPart = key.size();
-  key += item.TaxGroupID();
-  if (const auto status = statuses.Item(key)) return status->IsExempt;
+  const std::string& group = item.TaxGroupID();  // lives as long as the line, as the memo needs
+  const CTaxStatus* groupStatus = groupStatuses.Get(group, TextHash(group), [&] {
+    key += group;
+    return statuses.Find(key);
+  });
+  if (groupStatus) return groupStatus->IsExempt;
   key.resize(customerPart);
   key += item.InvItemKey;
-  const auto status = statuses.Item(key);
+  const CTaxStatus* status = statuses.Find(key);
   return status ? status->IsExempt : false;
 }
+
+// The group item of one tax line's tax in the item collections of the groups met so far. Item
+// lines of one group share their group's collection, so each collection is searched about once
+// per tax line instead of once per item line.
+class GroupItemMemo {
+ public:
+  explicit GroupItemMemo(const std::string& taxKey) : taxKey_(taxKey) {}
+
+  // What `groupItems`.Find(tax key) gives.
+  const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) {
+    const auto hash = reinterpret_cast<std::uintptr_t>(&groupItems) / alignof(CTaxGroupItems);
+    return memo_.Get(&groupItems, hash, [&] { return groupItems.Find(taxKey_); });
+  }
+
+ private:
+  PreparedKey taxKey_;
+  LookupMemo<const CTaxGroupItems*, const CTaxGroupItem*> memo_;
+};
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
   if (tax.crTaxType == "$") {
@@ -54,8 +89,10 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
                                        const CTaxStatuses& statuses) {
   std::vector<ItemFacts> facts;
   facts.reserve(static_cast<std::size_t>(itemLines.Count()));
+  GroupStatusMemo groupStatuses;
   for (const auto& item : itemLines) {
-    facts.push_back({ItemLevelExemption(*item, customerText, statuses), WithoutCapitalI(item->ItemKey)});
+    facts.push_back({ItemLevelExemption(*item, customerText, statuses, groupStatuses),
+                     WithoutCapitalI(item->ItemKey)});
   }
   return facts;
 }
@@ -63,14 +100,14 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems) {
   const CTax& tax = *taxLine.OTax();
-  const std::string& taxKey = taxLine.KeyTaxID();
+  GroupItemMemo groupItemOfTax(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
   for (const auto& item : itemLines) {
     const ItemFacts& itemFacts = facts[index++];
     exempt = taxLine.IsExempt || itemFacts.exemptForCustomer;
     const auto& groupItems = item->OTaxGroupItems();
-    const auto groupItem = groupItems ? groupItems->Item(taxKey) : nullptr;
+    const CTaxGroupItem* groupItem = groupItems ? groupItemOfTax.Find(*groupItems) : nullptr;
     const bool groupTaxable = groupItem && groupItem->IsTaxable;
     if (item->IsTaxable && groupTaxable) {
       if (exempt) {

@@ -5,14 +5,18 @@
 
 #include "common/conversions.hpp"
 #include "common/error.hpp"
-#include "xml/document.hpp"
+#include "lines/transaction_columns.hpp"
+#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
 
-std::string_view HeaderColumn(const xml::Element& header, const char* column) {
-  const std::optional<std::string_view> value = header.Attribute(column);
-  if (!value) Raise(errors::kObjectNotSet, std::string("header row: attribute \"") + column + "\" is missing");
+std::string_view HeaderColumn(const xml::ColumnValues& header, TransactionColumn column) {
+  const std::optional<std::string_view> value = header.Get(column);
+  if (!value) {
+    Raise(errors::kObjectNotSet,
+          std::string("header row: attribute \"") + kTransactionColumnNames[column] + "\" is missing");
+  }
   return *value;
 }
 
@@ -26,14 +30,16 @@ std::int32_t HeaderNumber(const char* column, std::string_view value) {
 bool TakeRequest(std::string_view transaction, Calculation& calculation) {
   xml::Document document;
   document.LoadXml(transaction);  // a text that does not parse has no header row
-  const std::optional<xml::Element> header = document.HeaderRow();
-  if (!header) return false;
-  const char* customerColumn = header->HasAttribute("ShipToID") ? "ShipToID" : "CustomerID";
-  calculation.customerText = HeaderColumn(*header, customerColumn);
-  const std::string_view taxModelText = HeaderColumn(*header, "TaxModel");
+  const xml::TransactionRows rows = xml::SelectTransactionRows(document, TransactionColumns());
+  if (!rows.header) return false;
+  const xml::ColumnValues& header = rows.header->values;
+  const TransactionColumn customerColumn = header.Has(kShipToId) ? kShipToId : kCustomerId;
+  calculation.customerText = HeaderColumn(header, customerColumn);
+  const std::string_view taxModelText = HeaderColumn(header, kTaxModel);
   calculation.taxedItems = "/";
-  calculation.itemLines.XMLDOMNodeList(document.DetailRows());
-  calculation.taxLines.CustomerID(HeaderNumber(customerColumn, calculation.customerText));
+  calculation.itemLines.XMLDOMNodeList(rows.details);
+  calculation.taxLines.CustomerID(
+      HeaderNumber(kTransactionColumnNames[customerColumn], calculation.customerText));
   const std::int32_t taxModel = HeaderNumber("TaxModel", taxModelText);
   WithContext([&] { return "header row: attribute \"TaxModel\", value " + Quoted(taxModelText); },
               [&] { calculation.taxLines.TaxModelID(taxModel); });

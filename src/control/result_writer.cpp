@@ -20,18 +20,18 @@ std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// A key as the result shows it: spaces at both ends removed, then every capital K.
-std::string WithoutCapitalK(std::string_view key) {
-  std::string shown;
-  for (char c : TrimSpaces(key)) {
-    if (c != 'K') shown += c;
-  }
-  return shown;
-}
-
 void AppendText(std::string& out, std::string_view opening, std::string_view value) {
   out += opening;
   AppendEscaped(out, value);
+  out += '"';
+}
+
+// A key as the result shows it: spaces at both ends removed, then every capital K.
+void AppendKey(std::string& out, std::string_view opening, std::string_view key) {
+  out += opening;
+  for (char c : TrimSpaces(key)) {
+    if (c != 'K') AppendEscaped(out, std::string_view(&c, 1));
+  }
   out += '"';
 }
 
@@ -50,9 +50,9 @@ void AppendRow(std::string& out, const CTaxLine& line) {
   out += kAttributeSeparator;
   AppendNumber(out, "crTaxRate = \"", tax.TaxRate);  // regional number text
   out += kAttributeSeparator;
-  AppendText(out, "GLAccountID = \"", WithoutCapitalK(tax.GLAccountID));
+  AppendKey(out, "GLAccountID = \"", tax.GLAccountID);
   out += kAttributeSeparator;
-  AppendText(out, "TaxID = \"", WithoutCapitalK(line.KeyTaxID()));
+  AppendKey(out, "TaxID = \"", line.KeyTaxID());
   out += kAttributeSeparator;
   AppendNumber(out, "NetPrice =\"", line.TaxableDollars);  // plain number text
   out += kAttributeSeparator;
@@ -66,17 +66,23 @@ void AppendRow(std::string& out, const CTaxLine& line) {
   out += kRowEnd;
 }
 
+bool IsSpecial(char c) { return c == '&' || c == '<' || c == '>' || c == '"'; }
+
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
+  while (!text.empty()) {
+    std::size_t special = 0;
+    while (special < text.size() && !IsSpecial(text[special])) ++special;
+    out.append(text.substr(0, special));  // the run before it, in one piece
+    if (special == text.size()) return;
+    switch (text[special]) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      default: out += "&quot;"; break;
     }
+    text.remove_prefix(special + 1);
   }
 }
 

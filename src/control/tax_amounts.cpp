@@ -22,11 +22,12 @@ bool InsideTotalWindow(Currency amount, const CTax& tax) {
 // non-taxable for this line; the taxable branches stay for a line that would carry one.
 void CarryInLowerSequences(CTaxLine& taxLine, const CTaxLines& taxLines, bool exemptionFlag) {
   const std::string& key = taxLine.KeyTaxID();
+  const PreparedKey lookupKey(key);
   const std::int16_t sequence = taxLine.OTax()->Sequence;
   for (const auto& other : taxLines) {
     if (other->KeyTaxID() == key || !(other->OTax()->Sequence < sequence)) continue;
     const auto& groupItems = other->OTaxGroupItems();
-    const auto groupItem = groupItems ? groupItems->Item(key) : nullptr;
+    const CTaxGroupItem* groupItem = groupItems ? groupItems->Find(lookupKey) : nullptr;
     if (!groupItem || !groupItem->IsTaxable) {
       taxLine.NonTaxableDollars += other->TotalTax;
     } else if (!exemptionFlag) {

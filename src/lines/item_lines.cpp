@@ -1,19 +1,20 @@
 #include "lines/item_lines.hpp"
 
+#include <optional>
 #include <utility>
 
 #include "common/conversions.hpp"
 #include "common/error.hpp"
-#include "xml/attribute_reader.hpp"
+#include "lines/transaction_columns.hpp"
 
 namespace quorvel {
 namespace {
 
-// The quantity column of an entity, or nullptr when rows of that entity are no item lines.
-const char* QuantityColumn(std::string_view entityName) {
-  if (entityName == "tblWODet") return "QtyOrdered";
-  if (entityName == "tblShipmentDet" || entityName == "tblTransItem") return "QtyShipped";
-  return nullptr;
+// The quantity column of an entity, or nothing when rows of that entity are no item lines.
+std::optional<TransactionColumn> QuantityColumn(std::string_view entityName) {
+  if (entityName == "tblWODet") return kQtyOrdered;
+  if (entityName == "tblShipmentDet" || entityName == "tblTransItem") return kQtyShipped;
+  return std::nullopt;
 }
 
 template <typename Convert>
@@ -26,32 +27,39 @@ auto Converted(const char* column, std::string_view value, Convert convert) {
 
 void CItemLine::TaxGroupID(std::string value) {
   if (value == taxGroupId_) return;
-  taxGroupId_ = std::move(value);
-  if (const auto group = taxGroups_->Item(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+  const CTaxGroup* group = taxGroups_->Find(value);
+  TaxGroupID(std::move(value), group);
 }
 
-void CItemLines::XMLDOMNodeList(const std::vector<xml::Row>& detailRows) {
-  for (const xml::Row& row : detailRows) {
+void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
+  if (value == taxGroupId_) return;
+  taxGroupId_ = std::move(value);
+  if (group) taxGroupItems_ = group->OTaxGroupItems().get();
+}
+
+void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {
+  for (const xml::SelectedRow& row : detailRows) {
     WithContext([&] { return "detail row at z:row " + std::to_string(row.number); },
-                [&] { AddFromRow(row.element); });
+                [&] { AddFromRow(row.values); });
   }
 }
 
-void CItemLines::AddFromRow(const xml::Element& row) {
-  const std::string_view lineType = xml::ReadAttribute(row, "crLineType", "ITEM");
+void CItemLines::AddFromRow(const xml::ColumnValues& columns) {
+  // The attribute reader's rule throughout: a default only for an absent column.
+  const std::string_view lineType = columns.Read(kLineType, "ITEM");
   if (lineType != "ITEM" && lineType != "FREIGHT") return;
-  const char* quantityColumn = QuantityColumn(xml::ReadAttribute(row, "EntityName", "tblTransItem"));
+  const auto quantityColumn = QuantityColumn(columns.Read(kEntityName, "tblTransItem"));
   if (!quantityColumn) return;
-  const std::string_view quantity = xml::ReadAttribute(row, quantityColumn, "0");
-  const std::string_view netPrice = xml::ReadAttribute(row, "NetPrice", "0");
-  const std::string_view extendedPrice = xml::ReadAttribute(row, "ExtendedPrice", "0");
-  const std::string_view taxGroupId = xml::ReadAttribute(row, "TaxGroupID", "0");
-  const std::string_view isTaxable = xml::ReadAttribute(row, "IsTaxable", "False");
-  const std::string_view itemKey = xml::ReadAttribute(row, "LocInvItemID", "");
-  const std::string_view invItemKey = xml::ReadAttribute(row, "InvItemID", "");
+  const std::string_view quantity = columns.Read(*quantityColumn, "0");
+  const std::string_view netPrice = columns.Read(kNetPrice, "0");
+  const std::string_view extendedPrice = columns.Read(kExtendedPrice, "0");
+  const std::string_view taxGroupId = columns.Read(kTaxGroupId, "0");
+  const std::string_view isTaxable = columns.Read(kIsTaxable, "False");
+  const std::string_view itemKey = columns.Read(kLocInvItemId, "");
+  const std::string_view invItemKey = columns.Read(kInvItemId, "");
   const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);
   const std::int32_t group = Converted("TaxGroupID", taxGroupId, ToLong);
-  const Currency quantityValue = Converted(quantityColumn, quantity, ToCurrency);
+  const Currency quantityValue = Converted(kTransactionColumnNames[*quantityColumn], quantity, ToCurrency);
   const Currency netPriceValue = Converted("NetPrice", netPrice, ToCurrency);
   const Currency extendedPriceValue = Converted("ExtendedPrice", extendedPrice, ToCurrency);
   AddItem(quantityValue, netPriceValue, extendedPriceValue, group, taxable, itemKey, invItemKey);
@@ -66,10 +74,13 @@ std::shared_ptr<CItemLine> CItemLines::AddItem(Currency pcurQuantity, Currency p
   line->Quantity = pcurQuantity;
   line->NetPrice = pcurNetPrice;
   line->ExtendedPrice = pcurExtendedPrice;
-  line->TaxGroupID(NumberKey('G', plngTaxGroupID));
+  std::string groupKey = NumberKey('G', plngTaxGroupID);
+  const CTaxGroup* group = groups_.Get(plngTaxGroupID, static_cast<std::uint32_t>(plngTaxGroupID),
+                                       [&] { return taxGroups_->Find(groupKey); });
+  line->TaxGroupID(std::move(groupKey), group);
   line->IsTaxable = pblnIsTaxable;
-  line->ItemKey = "I" + std::string(pstrItemKey);
-  line->InvItemKey = "I" + std::string(pstrInvItemKey);
+  line->ItemKey.assign(1, 'I').append(pstrItemKey);
+  line->InvItemKey.assign(1, 'I').append(pstrInvItemKey);
   return AppendWithoutKey(std::move(line));
 }
 

@@ -9,7 +9,8 @@
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
 #include "reference/keyed_collection.hpp"
-#include "xml/document.hpp"
+#include "reference/lookup_memo.hpp"
+#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 
@@ -30,13 +31,17 @@ class CItemLine {
   const std::string& TaxGroupID() const { return taxGroupId_; }
   // Sets the group key and, when it changed, takes that group's items (kept when none is found).
   void TaxGroupID(std::string value);
-  // The items of the line's tax group, shared with the tax group table, or none.
-  const std::shared_ptr<CTaxGroupItems>& OTaxGroupItems() const { return taxGroupItems_; }
+  // The same with the look-up of `value` in the tax group table already made: `group`.
+  void TaxGroupID(std::string value, const CTaxGroup* group);
+  // The items of the line's tax group, in the tax group table, or none.
+  const CTaxGroupItems* OTaxGroupItems() const { return taxGroupItems_; }
 
  private:
   const CTaxGroups* taxGroups_;
   std::string taxGroupId_;
-  std::shared_ptr<CTaxGroupItems> taxGroupItems_;
+  // Not a counted reference: the tables outlive every calculation on them (its caller holds
+  // them), and counting would make every thread write to the shared tables.
+  const CTaxGroupItems* taxGroupItems_ = nullptr;
 };
 
 // The item lines of one calculation, kept without keys: reached by position and enumeration.
@@ -45,9 +50,10 @@ class CItemLines : public KeyedCollection<CItemLine> {
   // Lines that find their tax groups in `taxGroups`.
   explicit CItemLines(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
 
-  // Builds one line per detail row whose line type and entity name are accepted. A value that
-  // does not convert fails with the row, the attribute and the value; earlier lines stay.
-  void XMLDOMNodeList(const std::vector<xml::Row>& detailRows);
+  // Builds one line per detail row (read with TransactionColumns()) whose line type and entity
+  // name are accepted. A value that does not convert fails with the row, the attribute and the
+  // value; earlier lines stay.
+  void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
 
   // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I".
   std::shared_ptr<CItemLine> AddItem(Currency pcurQuantity, Currency pcurNetPrice,
@@ -56,8 +62,11 @@ class CItemLines : public KeyedCollection<CItemLine> {
                                      std::string_view pstrInvItemKey);
 
  private:
-  void AddFromRow(const xml::Element& row);
+  // `columns` read with TransactionColumns().
+  void AddFromRow(const xml::ColumnValues& columns);
   const CTaxGroups* taxGroups_;
+  // The tax group of each group number met so far: lines of one group are common.
+  LookupMemo<std::int32_t, const CTaxGroup*> groups_;
 };
 
 }  // namespace quorvel

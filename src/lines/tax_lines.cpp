@@ -11,9 +11,9 @@ const std::string& CTaxLine::KeyTaxID() const {
   return tax_->KeyTaxID;
 }
 
-void CTaxLine::OTax(std::shared_ptr<CTax> tax) {
-  tax_ = std::move(tax);
-  if (const auto group = taxGroups_->Item(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems();
+void CTaxLine::OTax(const CTax* tax) {
+  tax_ = tax;
+  if (const CTaxGroup* group = taxGroups_->Find(taxGroupId_)) taxGroupItems_ = group->OTaxGroupItems().get();
 }
 
 void CTaxLine::TaxGroupID(std::string value) {
@@ -27,22 +27,25 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   taxModelNumber_ = model;
   taxModelKey_ = NumberKey('K', model);
   ResetStore();
-  const auto taxModel = tables_->TaxModels->Item(taxModelKey_);
+  const CTaxModel* taxModel = tables_->TaxModels->Find(taxModelKey_);
   if (!taxModel) {
     Raise(errors::kObjectNotSet, "tax model " + Quoted(taxModelKey_) + " is not in the tax model table");
   }
   const CTaxModelItems& modelTaxes = *taxModel->OTaxModelItems();
+  std::string statusKey = customerKey_;  // + the tax's key
   for (const auto& tax : *tables_->Taxes) {
-    if (!modelTaxes.Item(tax->KeyTaxID)) continue;
-    const auto line = AddItem(tax);
-    const auto status = tables_->TaxStatuses->Item(customerKey_ + tax->KeyTaxID);
+    if (!modelTaxes.Find(tax->KeyTaxID)) continue;
+    const auto line = AddItem(tax.get());
+    statusKey.resize(customerKey_.size());
+    statusKey += tax->KeyTaxID;
+    const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);
     line->IsExempt = status ? status->IsExempt : false;
   }
 }
 
-std::shared_ptr<CTaxLine> CTaxLines::AddItem(std::shared_ptr<CTax> pobjTax) {
+std::shared_ptr<CTaxLine> CTaxLines::AddItem(const CTax* pobjTax) {
   auto line = std::make_shared<CTaxLine>(*tables_->TaxGroups);
-  line->OTax(std::move(pobjTax));
+  line->OTax(pobjTax);
   std::string key = line->KeyTaxID();
   return Append(std::move(line), std::move(key));
 }

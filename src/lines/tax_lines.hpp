@@ -28,20 +28,22 @@ class CTaxLine {
   // The key of the line's tax; error 91 before the tax is set.
   const std::string& KeyTaxID() const;
   // Sets the line's tax, then takes the items of the group keyed TaxGroupID when there is one.
-  void OTax(std::shared_ptr<CTax> tax);
-  // The line's tax, shared with the tax table.
-  const std::shared_ptr<CTax>& OTax() const { return tax_; }
+  void OTax(const CTax* tax);
+  // The line's tax, in the tax table.
+  const CTax* OTax() const { return tax_; }
   // A tax group key for the next OTax assignment. Nothing in the calculation sets it, so tax
   // lines carry no tax group.
   void TaxGroupID(std::string value);
   // The items of the line's tax group, or none.
-  const std::shared_ptr<CTaxGroupItems>& OTaxGroupItems() const { return taxGroupItems_; }
+  const CTaxGroupItems* OTaxGroupItems() const { return taxGroupItems_; }
 
  private:
+  // Not counted references: the tables outlive every calculation on them (its caller holds
+  // them), and counting would make every thread write to the shared tables.
   const CTaxGroups* taxGroups_;
-  std::shared_ptr<CTax> tax_;
+  const CTax* tax_ = nullptr;
   std::string taxGroupId_;
-  std::shared_ptr<CTaxGroupItems> taxGroupItems_;
+  const CTaxGroupItems* taxGroupItems_ = nullptr;
 };
 
 // The tax lines of one calculation, keyed by their tax's key.
@@ -57,7 +59,7 @@ class CTaxLines : public KeyedCollection<CTaxLine> {
   void TaxModelID(std::int32_t model);
 
   // Adds the line of `pobjTax`; error 457 when the tax has one.
-  std::shared_ptr<CTaxLine> AddItem(std::shared_ptr<CTax> pobjTax);
+  std::shared_ptr<CTaxLine> AddItem(const CTax* pobjTax);
 
  private:
   const ReferenceTables* tables_;

@@ -1,11 +1,14 @@
 #include "reference/collections.hpp"
 
+#include <charconv>
 #include <utility>
 
 namespace quorvel {
 
 std::string NumberKey(char prefix, std::int32_t number) {
-  return prefix + std::to_string(number);
+  char text[16] = {prefix};
+  const auto end = std::to_chars(text + 1, text + sizeof text, number).ptr;
+  return std::string(text, end);
 }
 
 CTaxModel::CTaxModel() : items_(std::make_shared<CTaxModelItems>()) {}

@@ -6,32 +6,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "common/error.hpp"
+#include "reference/key_index.hpp"
 
 namespace quorvel {
-
-// Hashing and equality of keys without regard to ASCII letter case.
-struct CaseInsensitiveKey {
-  using is_transparent = void;
-  static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-  std::size_t operator()(std::string_view key) const {
-    // 64-bit FNV-1a, folded to std::size_t (32 bits in WebAssembly).
-    std::uint64_t hash = 14695981039346656037ull;
-    for (char c : key) hash = (hash ^ static_cast<unsigned char>(Upper(c))) * 1099511628211ull;
-    return static_cast<std::size_t>(hash);
-  }
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (Upper(a[i]) != Upper(b[i])) return false;
-    }
-    return true;
-  }
-};
 
 // A look-up key with the spaces at both ends removed (Item trims before it looks up).
 inline std::string_view TrimSpaces(std::string_view key) {
@@ -40,6 +21,21 @@ inline std::string_view TrimSpaces(std::string_view key) {
   return key;
 }
 
+// A look-up key trimmed and hashed once, for looking it up many times.
+class PreparedKey {
+ public:
+  explicit PreparedKey(std::string_view key)
+      : key_(TrimSpaces(key)), hash_(CaseInsensitiveHash(key_)) {}
+  std::string_view key() const { return key_; }
+  std::uint64_t hash() const { return hash_; }
+
+ private:
+  std::string_view key_;
+  std::uint64_t hash_;
+};
+
+// Reading a collection (Count, Item, Find, enumeration) changes nothing, so a collection that is
+// no longer added to may be read from many threads at once.
 template <typename ElementType>
 class KeyedCollection {
  public:
@@ -48,12 +44,25 @@ class KeyedCollection {
   using const_iterator = typename Store::const_iterator;
 
   // The number of elements.
-  std::int32_t Count() const { return static_cast<std::int32_t>(store_.elements.size()); }
+  std::int32_t Count() const { return static_cast<std::int32_t>(elements_.size()); }
 
   // The element stored under `key` (trimmed, letter case ignored), or none (nullptr).
   std::shared_ptr<Element> Item(std::string_view key) const {
-    const auto found = store_.index.find(TrimSpaces(key));
-    return found == store_.index.end() ? nullptr : store_.elements[found->second];
+    const auto position = index_.Find(TrimSpaces(key));
+    return position ? elements_[*position] : nullptr;
+  }
+
+  // What Item(key) finds, without taking a counted reference: for reading while the collection
+  // is held. Nullptr when absent.
+  const Element* Find(std::string_view key) const {
+    const auto position = index_.Find(TrimSpaces(key));
+    return position ? elements_[*position].get() : nullptr;
+  }
+
+  // The same for a key prepared beforehand.
+  const Element* Find(const PreparedKey& key) const {
+    const auto position = index_.Find(key.key(), key.hash());
+    return position ? elements_[*position].get() : nullptr;
   }
 
   // The element at the 1-based `position`; error 9 outside 1..Count.
@@ -63,46 +72,48 @@ class KeyedCollection {
                                      " is outside the collection (1 to " +
                                      std::to_string(Count()) + ")");
     }
-    return store_.elements[static_cast<std::size_t>(position - 1)];
+    return elements_[static_cast<std::size_t>(position - 1)];
   }
 
   // A fresh, independent enumeration of the elements in order of addition.
-  const Store& NewEnum() const { return store_.elements; }
-  const_iterator begin() const { return store_.elements.begin(); }
-  const_iterator end() const { return store_.elements.end(); }
+  const Store& NewEnum() const { return elements_; }
+  const_iterator begin() const { return elements_.begin(); }
+  const_iterator end() const { return elements_.end(); }
 
  protected:
   // Appends `element` under `key`; error 457, with the collection unchanged, when the key is
   // already held (letter case ignored).
-  const std::shared_ptr<Element>& Append(std::shared_ptr<Element> element, std::string key) {
-    if (store_.index.count(key) != 0) {
+  const std::shared_ptr<Element>& Append(std::shared_ptr<Element> element, std::string_view key) {
+    MakeRoomForOne();
+    if (!index_.Add(key, elements_.size())) {
       Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
     }
-    store_.elements.push_back(std::move(element));
-    try {
-      store_.index.emplace(std::move(key), store_.elements.size() - 1);
-    } catch (...) {
-      store_.elements.pop_back();  // out of memory: leave the collection as it was
-      throw;
-    }
-    return store_.elements.back();
+    elements_.push_back(std::move(element));  // cannot fail: the room is there
+    return elements_.back();
   }
 
   // Appends `element` without a key: reached by position and enumeration only.
   const std::shared_ptr<Element>& AppendWithoutKey(std::shared_ptr<Element> element) {
-    store_.elements.push_back(std::move(element));
-    return store_.elements.back();
+    elements_.push_back(std::move(element));
+    return elements_.back();
   }
 
   // Replaces the store with a new, empty one.
-  void ResetStore() { store_ = {}; }
+  void ResetStore() {
+    elements_ = {};
+    index_.Clear();
+  }
 
  private:
-  struct KeyedStore {
-    Store elements;
-    std::unordered_map<std::string, std::size_t, CaseInsensitiveKey, CaseInsensitiveKey> index;
-  };
-  KeyedStore store_;
+  // Grows the store geometrically (never by one: that would copy it on every addition).
+  void MakeRoomForOne() {
+    if (elements_.size() == elements_.capacity()) {
+      elements_.reserve(elements_.empty() ? 4 : elements_.size() * 2);
+    }
+  }
+
+  Store elements_;
+  KeyIndex index_;
 };
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #include "reference/loader.hpp"
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "common/conversions.hpp"
@@ -34,7 +35,7 @@ Value Optional(const xml::Row& row, const char* column, Value absent, Convert co
 
 // Runs `load(row)` for every row of `island`; an error names the island and the row.
 template <typename Load>
-void ForEachRow(const char* island, const std::vector<xml::Row>& rows, Load load) {
+void ForEachRow(const char* island, std::span<const xml::Row> rows, Load load) {
   for (const xml::Row& row : rows) {
     WithContext([&] { return std::string(island) + " row " + std::to_string(row.number); },
                 [&] { load(row); });

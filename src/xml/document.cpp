@@ -2,36 +2,18 @@
 
 #include <cstring>
 
+#include "xml/columns.hpp"
+#include "xml/transaction_rows.hpp"
+
 namespace quorvel::xml {
 namespace {
 
 constexpr const char* kRowName = "z:row";
 
-bool IsRow(pugi::xml_node node) {
-  return node.type() == pugi::node_element && std::strcmp(node.name(), kRowName) == 0;
-}
-
-// Calls `visit(row, number)` for every row at any depth, in document order, until it returns
-// false. Iterative, so deeply nested documents cannot exhaust the stack.
-template <typename Visit>
-void ForEachRow(const pugi::xml_document& document, Visit&& visit) {
-  int number = 0;
-  pugi::xml_node node = document.first_child();
-  while (node) {
-    if (IsRow(node) && !visit(node, ++number)) return;
-    if (node.first_child()) {
-      node = node.first_child();
-      continue;
-    }
-    while (node && !node.next_sibling()) node = node.parent();
-    if (node) node = node.next_sibling();
-  }
-}
-
-bool IsDetailRow(pugi::xml_node row) {
-  const pugi::xml_attribute isSubItem = row.attribute("IsSubItem");
-  return row.attribute("detail") && isSubItem && std::strcmp(isSubItem.value(), "False") == 0 &&
-         !row.attribute("IsDeleted");
+// The columns that select the rows, and nothing else.
+const ColumnNames& SelectionColumns() {
+  static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted"};
+  return names;
 }
 
 // pugixml accepts text before the document element and several document elements; an XML
@@ -49,6 +31,10 @@ std::optional<ParseOutcome> StrayContent(std::string_view text, const pugi::xml_
 }
 
 }  // namespace
+
+bool Document::IsRow(pugi::xml_node node) {
+  return node.type() == pugi::node_element && std::strcmp(node.name(), kRowName) == 0;
+}
 
 std::optional<std::string_view> Element::Attribute(const char* name) const {
   const pugi::xml_attribute attribute = node_.attribute(name);
@@ -80,22 +66,17 @@ std::vector<Row> Document::RowsetRows() const {
 }
 
 std::optional<Element> Document::HeaderRow() const {
-  std::optional<Element> header;
-  ForEachRow(document_, [&](pugi::xml_node row, int) {
-    if (!row.attribute("head")) return true;
-    header.emplace(row);
-    return false;
-  });
-  return header;
+  const TransactionRows rows = SelectTransactionRows(*this, SelectionColumns());
+  if (!rows.header) return std::nullopt;
+  return rows.header->element;
 }
 
 std::vector<Row> Document::DetailRows() const {
-  std::vector<Row> rows;
-  ForEachRow(document_, [&](pugi::xml_node row, int number) {
-    if (IsDetailRow(row)) rows.push_back({Element(row), number});
-    return true;
-  });
-  return rows;
+  std::vector<Row> details;
+  for (const SelectedRow& row : SelectTransactionRows(*this, SelectionColumns()).details) {
+    details.push_back({row.element, row.number});
+  }
+  return details;
 }
 
 }  // namespace quorvel::xml

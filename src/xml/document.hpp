@@ -21,6 +21,14 @@ class Element {
   std::optional<std::string_view> Attribute(const char* name) const;
   // Whether the element has an attribute named exactly `name`.
   bool HasAttribute(const char* name) const { return !node_.attribute(name).empty(); }
+  // Calls `visit(name, value)` for every attribute, in document order.
+  template <typename Visit>
+  void ForEachAttribute(Visit&& visit) const {
+    for (pugi::xml_attribute attribute = node_.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
+      visit(attribute.name(), attribute.value());
+    }
+  }
 
  private:
   pugi::xml_node node_;
@@ -50,6 +58,23 @@ class Document {
   // "xml/rs:data/z:row": the rows of a rowset document, in document order, numbered from 1.
   std::vector<Row> RowsetRows() const;
 
+  // Calls `visit(row, number)` for every row at any depth, in document order, `number` being its
+  // 1-based position among them. Iterative, so deeply nested documents cannot exhaust the stack.
+  template <typename Visit>
+  void ForEachRow(Visit&& visit) const {
+    int number = 0;
+    pugi::xml_node node = document_.first_child();
+    while (node) {
+      if (IsRow(node)) visit(Element(node), ++number);
+      if (node.first_child()) {
+        node = node.first_child();
+        continue;
+      }
+      while (node && !node.next_sibling()) node = node.parent();
+      if (node) node = node.next_sibling();
+    }
+  }
+
   // "//z:row [ @head ]": the first row at any depth that has a "head" attribute.
   std::optional<Element> HeaderRow() const;
 
@@ -59,6 +84,7 @@ class Document {
   std::vector<Row> DetailRows() const;
 
  private:
+  static bool IsRow(pugi::xml_node node);
   pugi::xml_document document_;
 };
 

@@ -1,0 +1,85 @@
+#include "xml/columns.hpp"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace quorvel::xml {
+
+ColumnNames::ColumnNames(const char* const* names, std::size_t count) {
+  if (count > kMaxColumns) throw std::length_error("too many columns");
+  for (std::size_t column = 0; column < count; ++column) {
+    names_.push_back({names[column], std::strlen(names[column])});
+    byFirstByte_[static_cast<unsigned char>(names[column][0])] |= std::uint32_t{1} << column;
+  }
+}
+
+namespace {
+
+template <typename Word>
+Word Load(const char* bytes) {
+  Word word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Whether `a` and `b`, both `length` bytes long, are the same bytes: two overlapping word
+// compares for the lengths column names have, instead of one compare per byte.
+bool SameBytes(const char* a, const char* b, std::size_t length) {
+  if (length >= 8) {
+    if (length > 16) return std::memcmp(a, b, length) == 0;
+    return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
+           Load<std::uint64_t>(a + length - 8) == Load<std::uint64_t>(b + length - 8);
+  }
+  if (length >= 4) {
+    return Load<std::uint32_t>(a) == Load<std::uint32_t>(b) &&
+           Load<std::uint32_t>(a + length - 4) == Load<std::uint32_t>(b + length - 4);
+  }
+  return std::memcmp(a, b, length) == 0;
+}
+
+}  // namespace
+
+std::size_t ColumnNames::NumberOf(const char* name) const {
+  std::uint32_t candidates = byFirstByte_[static_cast<unsigned char>(name[0])];
+  if (candidates == 0) return kMaxColumns;  // the attributes a reader does not want mostly end here
+  const std::size_t length = std::strlen(name);
+  for (; candidates != 0; candidates &= candidates - 1) {
+    const auto column = static_cast<std::size_t>(__builtin_ctz(candidates));
+    const Name& candidate = names_[column];
+    if (candidate.length == length && SameBytes(candidate.text, name, length)) return column;
+  }
+  return kMaxColumns;
+}
+
+bool ColumnNames::IsNameOf(std::size_t column, const char* name) const {
+  const Name& candidate = names_[column];
+  return name[0] == candidate.text[0] && std::strlen(name) == candidate.length &&
+         SameBytes(name, candidate.text, candidate.length);
+}
+
+ColumnValues ColumnReader::Read(const Element& row) {
+  ColumnValues values;
+  std::size_t position = 0;
+  row.ForEachAttribute([&](const char* name, const char* value) {
+    const std::uint8_t guess = position < kGuessed ? guesses_[position] : kNoColumn;
+    std::size_t column = guess;
+    if (guess == kNoColumn || !names_.IsNameOf(guess, name)) {
+      column = names_.NumberOf(name);
+      if (position < kGuessed) {
+        guesses_[position] = column < ColumnNames::kMaxColumns ? static_cast<std::uint8_t>(column) : kNoColumn;
+      }
+    }
+    if (column < ColumnNames::kMaxColumns && !values.values_[column]) values.values_[column] = value;
+    ++position;
+  });
+  return values;
+}
+
+ColumnValues::ColumnValues(const Element& row, const ColumnNames& names) {
+  row.ForEachAttribute([&](const char* name, const char* value) {
+    const std::size_t column = names.NumberOf(name);
+    if (column < ColumnNames::kMaxColumns && !values_[column]) values_[column] = value;
+  });
+}
+
+}  // namespace quorvel::xml

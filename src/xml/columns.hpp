@@ -1,0 +1,83 @@
+// Reading the columns a reader needs from a row in one pass over its attributes, rather than one
+// search of the attributes per column: rows are read in the inner loops of both a calculation and
+// a load.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "xml/document.hpp"
+
+namespace quorvel::xml {
+
+// The names of the columns a reader wants, numbered in the order given.
+class ColumnNames {
+ public:
+  static constexpr std::size_t kMaxColumns = 24;
+
+  ColumnNames(std::initializer_list<const char*> names) : ColumnNames(names.begin(), names.size()) {}
+  template <std::size_t N>
+  explicit ColumnNames(const char* const (&names)[N]) : ColumnNames(names, N) {}
+  ColumnNames(const char* const* names, std::size_t count);
+
+  // The number of the column named exactly `name` (case-sensitive), or kMaxColumns when none is.
+  std::size_t NumberOf(const char* name) const;
+  // Whether `name` is exactly the name of `column`.
+  bool IsNameOf(std::size_t column, const char* name) const;
+
+ private:
+  struct Name {
+    const char* text;
+    std::size_t length;
+  };
+  std::vector<Name> names_;
+  std::array<std::uint32_t, 256> byFirstByte_{};  // bit n: column n starts with this byte
+};
+
+// One row's values of the columns of a ColumnNames. Where a row carries a name twice, the first
+// one counts, as for a single attribute search.
+class ColumnValues {
+ public:
+  ColumnValues() = default;
+  ColumnValues(const Element& row, const ColumnNames& names);
+
+  // Whether the row has the column.
+  bool Has(std::size_t column) const { return values_[column] != nullptr; }
+  // The column's value, or nothing when the row has no such attribute.
+  std::optional<std::string_view> Get(std::size_t column) const {
+    if (!values_[column]) return std::nullopt;
+    return std::string_view(values_[column]);
+  }
+  // The attribute reader's rule: the value, or `defaultValue` only when the column is absent.
+  std::string_view Read(std::size_t column, std::string_view defaultValue) const {
+    return values_[column] ? std::string_view(values_[column]) : defaultValue;
+  }
+
+ private:
+  friend class ColumnReader;
+  std::array<const char*, ColumnNames::kMaxColumns> values_{};
+};
+
+// Reads the rows of one document, guessing that each row has its attributes in the order of the
+// row before (as rowsets write them), so that most names are checked once against one guess.
+// One reader per thread: it remembers the last row.
+class ColumnReader {
+ public:
+  explicit ColumnReader(const ColumnNames& names) : names_(names) { guesses_.fill(kNoColumn); }
+
+  // The values of `row`, as ColumnValues(row, names) gives them.
+  ColumnValues Read(const Element& row);
+
+ private:
+  static constexpr std::uint8_t kNoColumn = 0xFF;
+  static constexpr std::size_t kGuessed = 32;  // attributes guessed per row
+  const ColumnNames& names_;
+  std::array<std::uint8_t, kGuessed> guesses_;  // the column of each attribute of the last row
+};
+
+}  // namespace quorvel::xml

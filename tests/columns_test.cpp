@@ -1,0 +1,72 @@
+#include "xml/columns.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "xml/document.hpp"
+#include "xml/transaction_rows.hpp"
+
+namespace quorvel::xml {
+namespace {
+
+const ColumnNames& Names() {
+  static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable", "a", "ab", "abc"};
+  return names;
+}
+
+// Every column of every row, as the reader gives it and as a plain attribute search gives it.
+void ExpectReaderMatchesSearch(const std::string& text) {
+  Document document;
+  ASSERT_TRUE(document.LoadXml(text)) << text;
+  ColumnReader reader(Names());
+  int rows = 0;
+  document.ForEachRow([&](const Element& row, int number) {
+    ++rows;
+    const ColumnValues read = reader.Read(row);
+    const ColumnValues once(row, Names());
+    const char* names[] = {"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable", "a", "ab", "abc"};
+    for (std::size_t column = 0; column < std::size(names); ++column) {
+      EXPECT_EQ(read.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
+      EXPECT_EQ(once.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
+    }
+  });
+  EXPECT_GT(rows, 0);
+}
+
+TEST(ColumnReader, ReadsWhatASearchFindsWhateverTheOrder) {
+  ExpectReaderMatchesSearch(R"(<xml><rs:data>
+      <z:row detail="1" IsSubItem="False" IsTaxable="True" a="1" ab="2" abc="3"/>
+      <z:row detail="2" IsSubItem="False" IsTaxable="False" a="4" ab="5" abc="6"/>
+      <z:row abc="7" ab="8" a="9" IsTaxable="x" IsSubItem="y" detail="z"/>
+      <z:row IsSubIte="no" IsSubItemX="no" IsDeleted="" a="" other="o" Detail="case"/>
+      <z:row/>
+      <z:row head="h" detail="d"/>
+    </rs:data></xml>)");
+}
+
+TEST(ColumnReader, TheFirstOfTwoAttributesOfOneNameCounts) {
+  Document document;
+  // pugixml keeps both attributes; a search, and so the reader, finds the first.
+  ASSERT_TRUE(document.LoadXml(R"(<xml><z:row a="first" a="second"/><z:row a="third" a="fourth"/></xml>)"));
+  ColumnReader reader(Names());
+  std::vector<std::string> seen;
+  document.ForEachRow([&](const Element& row, int) { seen.emplace_back(*reader.Read(row).Get(5)); });
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "third"}));
+}
+
+TEST(ColumnReader, ReadsRowsWithMoreAttributesThanItGuesses) {
+  std::string row = "<z:row";
+  for (int i = 0; i < 40; ++i) row += " x" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  ExpectReaderMatchesSearch("<xml>" + row + " abc=\"last\" a=\"end\"/>" + row + " a=\"again\"/></xml>");
+}
+
+TEST(SelectTransactionRows, InsistsOnTheSelectionColumns) {
+  Document document;
+  ASSERT_TRUE(document.LoadXml("<xml><z:row head='1'/></xml>"));
+  EXPECT_THROW(SelectTransactionRows(document, ColumnNames{"head", "detail"}), std::logic_error);
+}
+
+}  // namespace
+}  // namespace quorvel::xml
