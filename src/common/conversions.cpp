@@ -109,8 +109,8 @@ std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
   std::int64_t value = 0;
   int digits = 0;
   for (; position < text.size() && IsDigit(text[position]); ++position, ++digits) {
+    if (digits + decimals >= kMaxDigits) return std::nullopt;  // before the count can overflow
     value = value * 10 + (text[position] - '0');
-    if (digits + decimals >= kMaxDigits) return std::nullopt;
   }
   int places = 0;
   if (position < text.size() && text[position] == '.') {
