@@ -83,7 +83,7 @@ fuzz: setup
 
 # Line and branch coverage of the engine's sources (src/) by the test suite, with gcovr.
 coverage: setup
-	cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -O0" \
+	cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic -O0" \
 	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DQUORVEL_BUILD_CLI=OFF
 	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
 	find $(COVERAGE_BUILD) -name '*.gcda' -delete
