@@ -68,33 +68,42 @@ std::shared_ptr<CTaxes> LoadTaxes(const xml::Document& island) {
   return taxes;
 }
 
-std::shared_ptr<CTaxModels> LoadTaxModels(const xml::Document& headers, const xml::Document& items) {
-  auto models = std::make_shared<CTaxModels>();
-  const RowIndex itemsByModel(items.RowsetRows(), "TaxModelItemID");
-  ForEachRow("TaxModelHdrData", headers.RowsetRows(), [&](const xml::Row& header) {
+// Loads a table of headers (models or groups), each keyed `keyPrefix` + its "iKey" and given the
+// rows of the item island whose `selectColumn` names that "iKey"; `addItem(entity, row)` takes
+// one item row.
+template <typename Table, typename AddItem>
+std::shared_ptr<Table> LoadHeadersWithItems(const char* headerIsland, const xml::Document& headers,
+                                            char keyPrefix, const char* itemIsland,
+                                            const xml::Document& items, const char* selectColumn,
+                                            AddItem addItem) {
+  auto table = std::make_shared<Table>();
+  const RowIndex itemsByHeader(items.RowsetRows(), selectColumn);
+  ForEachRow(headerIsland, headers.RowsetRows(), [&](const xml::Row& header) {
     const std::string_view key = Required(header, "iKey");
-    const auto model = models->AddItem("K" + std::string(key));
-    ForEachRow("TaxModelData", itemsByModel.RowsFor(key), [&](const xml::Row& row) {
-      model->OTaxModelItems()->AddItem(Converted("TaxID", Required(row, "TaxID"), ToLong));
-    });
+    const auto entity = table->AddItem(keyPrefix + std::string(key));
+    ForEachRow(itemIsland, itemsByHeader.RowsFor(key),
+               [&](const xml::Row& row) { addItem(*entity, row); });
   });
-  return models;
+  return table;
+}
+
+std::shared_ptr<CTaxModels> LoadTaxModels(const xml::Document& headers, const xml::Document& items) {
+  return LoadHeadersWithItems<CTaxModels>(
+      "TaxModelHdrData", headers, 'K', "TaxModelData", items, "TaxModelItemID",
+      [](const CTaxModel& model, const xml::Row& row) {
+        model.OTaxModelItems()->AddItem(Converted("TaxID", Required(row, "TaxID"), ToLong));
+      });
 }
 
 std::shared_ptr<CTaxGroups> LoadTaxGroups(const xml::Document& headers, const xml::Document& items) {
-  auto groups = std::make_shared<CTaxGroups>();
-  const RowIndex itemsByGroup(items.RowsetRows(), "TaxGroupID");
-  ForEachRow("TaxGroupData", headers.RowsetRows(), [&](const xml::Row& header) {
-    const std::string_view key = Required(header, "iKey");
-    const auto group = groups->AddItem("G" + std::string(key));
-    ForEachRow("TaxGroupItemData", itemsByGroup.RowsFor(key), [&](const xml::Row& row) {
-      const std::string_view taxId = Required(row, "TaxID");
-      const std::string_view isTaxable = Required(row, "IsTaxable");
-      const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);
-      group->OTaxGroupItems()->AddItem(Converted("TaxID", taxId, ToLong), taxable);
-    });
-  });
-  return groups;
+  return LoadHeadersWithItems<CTaxGroups>(
+      "TaxGroupData", headers, 'G', "TaxGroupItemData", items, "TaxGroupID",
+      [](const CTaxGroup& group, const xml::Row& row) {
+        const std::string_view taxId = Required(row, "TaxID");
+        const std::string_view isTaxable = Required(row, "IsTaxable");
+        const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);
+        group.OTaxGroupItems()->AddItem(Converted("TaxID", taxId, ToLong), taxable);
+      });
 }
 
 // The subject part of a status key: "K" + tax, "G" + group or "I" + inventory item.
