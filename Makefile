@@ -42,7 +42,8 @@ clean: wasm-clean
 wasm:
 	scripts/fetch-pugixml
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WASM_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DQUORVEL_BUILD_CLI=OFF -DQUORVEL_BUILD_TESTS=OFF \
+	  -DQUORVEL_BUILD_CLI=OFF -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_FUZZERS=OFF \
+	  -DQUORVEL_BUILD_BENCHMARKS=OFF \
 	  -DQUORVEL_PUGIXML_SOURCE_DIR=$(CURDIR)/third_party/pugixml
 	$(EMSCRIPTEN_ENV) cmake --build $(WASM_BUILD) -j $(JOBS)
 
@@ -50,9 +51,11 @@ wasm:
 wasm-test: setup build wasm
 	cd wasm && QUORVEL_BUILD_DIR=$(abspath $(BUILD)) node --test test/*.test.js
 
-# CalcTaxes in WebAssembly beside the native figure.
+# CalcTaxes in WebAssembly beside the native figure, on the typical document of the benchmarks.
 wasm-bench: build wasm
-	node wasm/bench/calc_taxes.js
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_profile
+	@$(BUILD)/quorvel_profile files $(BUILD)/wasm-bench 1
+	node wasm/bench/calc_taxes.js $(BUILD)/wasm-bench/transactions/trans-000000.xml $(BUILD)/wasm-bench/tables
 
 wasm-clean:
 	rm -rf $(WASM_BUILD) wasm/dist
