@@ -79,8 +79,10 @@ TEST(ItemLines, FindTheirTaxGroup) {
   CTaxGroups groups;
   groups.AddItem("G12")->OTaxGroupItems()->AddItem(1, true);
   CItemLines lines(groups);
-  const auto found = lines.AddItem({}, {}, {}, 12, true, "1", "1");
-  const auto missing = lines.AddItem({}, {}, {}, 13, true, "2", "2");
+  lines.AddItem({}, {}, {}, 12, true, "1", "1");
+  lines.AddItem({}, {}, {}, 13, true, "2", "2");
+  CItemLine* found = lines.Item(1);
+  const CItemLine* missing = lines.Item(2);
   EXPECT_EQ(found->OTaxGroupItems(), groups.Item("G12")->OTaxGroupItems().get());
   EXPECT_EQ(missing->OTaxGroupItems(), nullptr);
   // A group that is not found keeps what the line held.

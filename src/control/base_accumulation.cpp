@@ -90,9 +90,9 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
   std::vector<ItemFacts> facts;
   facts.reserve(static_cast<std::size_t>(itemLines.Count()));
   GroupStatusMemo groupStatuses;
-  for (const auto& item : itemLines) {
-    facts.push_back({ItemLevelExemption(*item, customerText, statuses, groupStatuses),
-                     WithoutCapitalI(item->ItemKey)});
+  for (const CItemLine& item : itemLines) {
+    facts.push_back({ItemLevelExemption(item, customerText, statuses, groupStatuses),
+                     WithoutCapitalI(item.ItemKey)});
   }
   return facts;
 }
@@ -103,20 +103,20 @@ bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
   GroupItemMemo groupItemOfTax(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
-  for (const auto& item : itemLines) {
+  for (const CItemLine& item : itemLines) {
     const ItemFacts& itemFacts = facts[index++];
     exempt = taxLine.IsExempt || itemFacts.exemptForCustomer;
-    const auto& groupItems = item->OTaxGroupItems();
+    const CTaxGroupItems* groupItems = item.OTaxGroupItems();
     const CTaxGroupItem* groupItem = groupItems ? groupItemOfTax.Find(*groupItems) : nullptr;
     const bool groupTaxable = groupItem && groupItem->IsTaxable;
-    if (item->IsTaxable && groupTaxable) {
+    if (item.IsTaxable && groupTaxable) {
       if (exempt) {
-        AddExempt(taxLine, *item, tax);
+        AddExempt(taxLine, item, tax);
       } else {
-        AddTaxable(taxLine, *item, tax, itemFacts, taxedItems);
+        AddTaxable(taxLine, item, tax, itemFacts, taxedItems);
       }
     } else if (tax.crTaxType == "%") {
-      taxLine.NonTaxableDollars += item->ExtendedPrice;
+      taxLine.NonTaxableDollars += item.ExtendedPrice;
     }
   }
   return exempt;

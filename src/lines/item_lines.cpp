@@ -1,6 +1,7 @@
 #include "lines/item_lines.hpp"
 
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "common/conversions.hpp"
@@ -38,6 +39,7 @@ void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
 }
 
 void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {
+  lines_.reserve(lines_.size() + detailRows.size());
   for (const xml::SelectedRow& row : detailRows) {
     WithContext([&] { return "detail row at z:row " + std::to_string(row.number); },
                 [&] { AddFromRow(row.values); });
@@ -65,23 +67,34 @@ void CItemLines::AddFromRow(const xml::ColumnValues& columns) {
   AddItem(quantityValue, netPriceValue, extendedPriceValue, group, taxable, itemKey, invItemKey);
 }
 
-std::shared_ptr<CItemLine> CItemLines::AddItem(Currency pcurQuantity, Currency pcurNetPrice,
-                                               Currency pcurExtendedPrice,
-                                               std::int32_t plngTaxGroupID, bool pblnIsTaxable,
-                                               std::string_view pstrItemKey,
-                                               std::string_view pstrInvItemKey) {
-  auto line = std::make_shared<CItemLine>(*taxGroups_);
-  line->Quantity = pcurQuantity;
-  line->NetPrice = pcurNetPrice;
-  line->ExtendedPrice = pcurExtendedPrice;
+CItemLine& CItemLines::AddItem(Currency pcurQuantity, Currency pcurNetPrice,
+                               Currency pcurExtendedPrice, std::int32_t plngTaxGroupID,
+                               bool pblnIsTaxable, std::string_view pstrItemKey,
+                               std::string_view pstrInvItemKey) {
   std::string groupKey = NumberKey('G', plngTaxGroupID);
   const CTaxGroup* group = groups_.Get(plngTaxGroupID, static_cast<std::uint32_t>(plngTaxGroupID),
                                        [&] { return taxGroups_->Find(groupKey); });
-  line->TaxGroupID(std::move(groupKey), group);
-  line->IsTaxable = pblnIsTaxable;
-  line->ItemKey.assign(1, 'I').append(pstrItemKey);
-  line->InvItemKey.assign(1, 'I').append(pstrInvItemKey);
-  return AppendWithoutKey(std::move(line));
+  CItemLine& line = lines_.emplace_back(*taxGroups_);
+  line.Quantity = pcurQuantity;
+  line.NetPrice = pcurNetPrice;
+  line.ExtendedPrice = pcurExtendedPrice;
+  line.TaxGroupID(std::move(groupKey), group);
+  line.IsTaxable = pblnIsTaxable;
+  line.ItemKey.assign(1, 'I').append(pstrItemKey);
+  line.InvItemKey.assign(1, 'I').append(pstrInvItemKey);
+  return line;
+}
+
+const CItemLine* CItemLines::Item(std::int32_t position) const {
+  if (position < 1 || position > Count()) {
+    Raise(errors::kOutOfRange, "position " + std::to_string(position) +
+                                   " is outside the collection (1 to " + std::to_string(Count()) + ")");
+  }
+  return &lines_[static_cast<std::size_t>(position - 1)];
+}
+
+CItemLine* CItemLines::Item(std::int32_t position) {
+  return const_cast<CItemLine*>(std::as_const(*this).Item(position));
 }
 
 }  // namespace quorvel

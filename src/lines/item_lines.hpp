@@ -2,13 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
-#include "reference/keyed_collection.hpp"
 #include "reference/lookup_memo.hpp"
 #include "xml/transaction_rows.hpp"
 
@@ -45,8 +43,11 @@ class CItemLine {
 };
 
 // The item lines of one calculation, kept without keys: reached by position and enumeration.
-class CItemLines : public KeyedCollection<CItemLine> {
+// Held by value, in one block: a calculation builds and drops a line for every detail row.
+class CItemLines {
  public:
+  using const_iterator = std::vector<CItemLine>::const_iterator;
+
   // Lines that find their tax groups in `taxGroups`.
   explicit CItemLines(const CTaxGroups& taxGroups) : taxGroups_(&taxGroups) {}
 
@@ -55,16 +56,28 @@ class CItemLines : public KeyedCollection<CItemLine> {
   // value; earlier lines stay.
   void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
 
-  // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I".
-  std::shared_ptr<CItemLine> AddItem(Currency pcurQuantity, Currency pcurNetPrice,
-                                     Currency pcurExtendedPrice, std::int32_t plngTaxGroupID,
-                                     bool pblnIsTaxable, std::string_view pstrItemKey,
-                                     std::string_view pstrInvItemKey);
+  // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I". The reference stays
+  // valid until the next line is added.
+  CItemLine& AddItem(Currency pcurQuantity, Currency pcurNetPrice, Currency pcurExtendedPrice,
+                     std::int32_t plngTaxGroupID, bool pblnIsTaxable, std::string_view pstrItemKey,
+                     std::string_view pstrInvItemKey);
+
+  // The number of lines.
+  std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
+  // The line at the 1-based `position`; error 9 outside 1..Count.
+  const CItemLine* Item(std::int32_t position) const;
+  CItemLine* Item(std::int32_t position);
+  // Lines have no keys: none is ever found by one.
+  const CItemLine* Item(std::string_view) const { return nullptr; }
+  // The lines in order of addition.
+  const_iterator begin() const { return lines_.begin(); }
+  const_iterator end() const { return lines_.end(); }
 
  private:
   // `columns` read with TransactionColumns().
   void AddFromRow(const xml::ColumnValues& columns);
   const CTaxGroups* taxGroups_;
+  std::vector<CItemLine> lines_;
   // The tax group of each group number met so far: lines of one group are common.
   LookupMemo<std::int32_t, const CTaxGroup*> groups_;
 };
