@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "reference/lookup_memo.hpp"
+#include "reference/number_index.hpp"
 
 namespace quorvel {
 namespace {
@@ -41,22 +43,21 @@ bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
   return status ? status->IsExempt : false;
 }
 
-// The group item of one tax line's tax in the item collections of the groups met so far. Item
-// lines of one group share their group's collection, so each collection is searched about once
-// per tax line instead of once per item line.
-class GroupItemMemo {
+// The group item of one tax line's tax in a group's items: by number when the tax's key is
+// "K" + a number as the tax table writes it (group items are keyed that way), else by its text.
+class GroupItemFinder {
  public:
-  explicit GroupItemMemo(const std::string& taxKey) : taxKey_(taxKey) {}
+  explicit GroupItemFinder(const std::string& taxKey)
+      : taxKey_(taxKey), taxId_(NumberOfKey('K', taxKey)) {}
 
   // What `groupItems`.Find(tax key) gives.
-  const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) {
-    const auto hash = reinterpret_cast<std::uintptr_t>(&groupItems) / alignof(CTaxGroupItems);
-    return memo_.Get(&groupItems, hash, [&] { return groupItems.Find(taxKey_); });
+  const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) const {
+    return taxId_ ? groupItems.FindTax(*taxId_) : groupItems.Find(taxKey_);
   }
 
  private:
   PreparedKey taxKey_;
-  LookupMemo<const CTaxGroupItems*, const CTaxGroupItem*> memo_;
+  std::optional<std::int32_t> taxId_;
 };
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
@@ -100,7 +101,7 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems) {
   const CTax& tax = *taxLine.OTax();
-  GroupItemMemo groupItemOfTax(taxLine.KeyTaxID());
+  const GroupItemFinder groupItemOfTax(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
   for (const CItemLine& item : itemLines) {

@@ -61,7 +61,16 @@ std::shared_ptr<CTaxGroupItem> CTaxGroupItems::AddItem(std::int32_t plngTaxID, b
   auto item = std::make_shared<CTaxGroupItem>();
   item->KeyTaxID = NumberKey('K', plngTaxID);
   item->IsTaxable = pblnIsTaxable;
-  return Append(item, item->KeyTaxID);
+  taxIds_.Reserve();
+  const std::shared_ptr<CTaxGroupItem>& added = Append(item, item->KeyTaxID);  // 457 changes nothing
+  // Cannot fail: the room is there, and a new key is a new number.
+  taxIds_.Add(plngTaxID, static_cast<std::uint32_t>(Count() - 1));
+  return added;
+}
+
+const CTaxGroupItem* CTaxGroupItems::FindTax(std::int32_t taxId) const {
+  const std::optional<std::uint32_t> position = taxIds_.Find(taxId);
+  return position ? ElementAt(*position) : nullptr;
 }
 
 std::shared_ptr<CTaxStatus> CTaxStatuses::AddItem(std::string pstrKeyTaxStatus,

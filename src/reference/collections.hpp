@@ -7,6 +7,7 @@
 
 #include "reference/entities.hpp"
 #include "reference/keyed_collection.hpp"
+#include "reference/number_index.hpp"
 
 namespace quorvel {
 
@@ -55,6 +56,11 @@ class CTaxGroupItems : public KeyedCollection<CTaxGroupItem> {
  public:
   // Adds the tax keyed "K" + plngTaxID; error 457 when that key is held.
   std::shared_ptr<CTaxGroupItem> AddItem(std::int32_t plngTaxID, bool pblnIsTaxable);
+  // What Find(NumberKey('K', taxId)) finds, by number: the inner loop of a calculation.
+  const CTaxGroupItem* FindTax(std::int32_t taxId) const;
+
+ private:
+  NumberIndex taxIds_;  // every item is keyed "K" + a number: the same keys as numbers
 };
 
 // The tax status table.

@@ -92,6 +92,9 @@ class KeyedCollection {
     return elements_.back();
   }
 
+  // The element at the 0-based `index`, which must be below Count().
+  const Element* ElementAt(std::size_t index) const { return elements_[index].get(); }
+
   // Appends `element` without a key: reached by position and enumeration only.
   const std::shared_ptr<Element>& AppendWithoutKey(std::shared_ptr<Element> element) {
     elements_.push_back(std::move(element));

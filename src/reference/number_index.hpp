@@ -1,0 +1,36 @@
+// An index from 32-bit numbers to positions, for collections whose keys are all "K" + a number:
+// finding a number costs a multiplication and a probe or two, where a text key is hashed and
+// compared byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+class NumberIndex {
+ public:
+  // The position stored under `number`, or nothing.
+  std::optional<std::uint32_t> Find(std::int32_t number) const;
+  // Makes room for one more number, so that the Add after it cannot fail.
+  void Reserve();
+  // Stores `position` under `number`, after Reserve(); false, changing nothing, when it is held.
+  bool Add(std::int32_t number, std::uint32_t position);
+
+ private:
+  struct Slot {
+    std::int32_t number = 0;
+    std::uint32_t position = 0;  // position + 1, or 0 when the slot is free
+  };
+  std::size_t SlotFor(std::int32_t number) const;
+  std::vector<Slot> slots_;  // a power of two long, at most three quarters used
+  std::size_t used_ = 0;
+};
+
+// The number of `key` when it is exactly NumberKey(prefix, number) (K12, K-5; not K012, k12 or
+// " K12"), else nothing.
+std::optional<std::int32_t> NumberOfKey(char prefix, std::string_view key);
+
+}  // namespace quorvel
