@@ -1,6 +1,8 @@
 #include "lines/tax_lines.hpp"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "common/error.hpp"
 
@@ -31,11 +33,17 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   if (!taxModel) {
     Raise(errors::kObjectNotSet, "tax model " + Quoted(taxModelKey_) + " is not in the tax model table");
   }
-  const CTaxModelItems& modelTaxes = *taxModel->OTaxModelItems();
+  // The model's taxes in tax-table order, found from the model's side: a model lists a few of
+  // the table's taxes, and a calculation should not cost more as the table grows.
+  std::vector<std::size_t> taxIndexes;
+  for (const auto& modelTax : *taxModel->OTaxModelItems()) {
+    if (const auto index = tables_->Taxes->IndexOf(modelTax->KeyTaxID)) taxIndexes.push_back(*index);
+  }
+  std::sort(taxIndexes.begin(), taxIndexes.end());
   std::string statusKey = customerKey_;  // + the tax's key
-  for (const auto& tax : *tables_->Taxes) {
-    if (!modelTaxes.Find(tax->KeyTaxID)) continue;
-    const auto line = AddItem(tax.get());
+  for (const std::size_t index : taxIndexes) {
+    const CTax* tax = tables_->Taxes->ElementAt(index);
+    const auto line = AddItem(tax);
     statusKey.resize(customerKey_.size());
     statusKey += tax->KeyTaxID;
     const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -65,6 +66,12 @@ class KeyedCollection {
     return position ? elements_[*position].get() : nullptr;
   }
 
+  // The 0-based index of the element Find(key) finds, or nothing.
+  std::optional<std::size_t> IndexOf(std::string_view key) const { return index_.Find(TrimSpaces(key)); }
+
+  // The element at the 0-based `index`, which must be below Count().
+  const Element* ElementAt(std::size_t index) const { return elements_[index].get(); }
+
   // The element at the 1-based `position`; error 9 outside 1..Count.
   std::shared_ptr<Element> Item(std::int32_t position) const {
     if (position < 1 || position > Count()) {
@@ -91,9 +98,6 @@ class KeyedCollection {
     elements_.push_back(std::move(element));  // cannot fail: the room is there
     return elements_.back();
   }
-
-  // The element at the 0-based `index`, which must be below Count().
-  const Element* ElementAt(std::size_t index) const { return elements_[index].get(); }
 
   // Appends `element` without a key: reached by position and enumeration only.
   const std::shared_ptr<Element>& AppendWithoutKey(std::shared_ptr<Element> element) {
