@@ -102,26 +102,34 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
 // `decimals` places (so that the count fits 64 bits). The count of units of 10^-decimals, or
 // nothing for any other text, which the general path then reads.
 std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
-  constexpr int kMaxDigits = 18;
-  std::size_t position = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) ++position;
-  std::int64_t value = 0;
-  int digits = 0;
-  for (; position < text.size() && IsDigit(text[position]); ++position, ++digits) {
-    if (digits + decimals >= kMaxDigits) return std::nullopt;  // before the count can overflow
-    value = value * 10 + (text[position] - '0');
+  constexpr std::size_t kMaxDigits = 18;
+  static constexpr std::int64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000};
+  const char* position = text.data();
+  const char* const end = position + text.size();
+  const bool negative = position != end && *position == '-';
+  position += negative ? 1 : 0;
+  // Digits are summed without checks; the counts below reject any text whose sum could overflow.
+  std::uint64_t value = 0;
+  const char* const whole = position;
+  while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+    value = value * 10 + static_cast<unsigned char>(*position++ - '0');
   }
-  int places = 0;
-  if (position < text.size() && text[position] == '.') {
-    for (++position; position < text.size() && IsDigit(text[position]); ++position, ++places) {
-      if (places == decimals) return std::nullopt;
-      value = value * 10 + (text[position] - '0');
+  const auto wholeDigits = static_cast<std::size_t>(position - whole);
+  std::size_t places = 0;
+  if (position != end && *position == '.') {
+    const char* const fraction = ++position;
+    while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+      value = value * 10 + static_cast<unsigned char>(*position++ - '0');
     }
+    places = static_cast<std::size_t>(position - fraction);
   }
-  if (position != text.size() || digits + places == 0) return std::nullopt;
-  for (; places < decimals; ++places) value *= 10;
-  return negative ? -value : value;
+  const auto scale = static_cast<std::size_t>(decimals);
+  if (position != end || wholeDigits + places == 0 || places > scale ||
+      wholeDigits + scale >= kMaxDigits || scale >= std::size(kPowersOfTen)) {
+    return std::nullopt;
+  }
+  const auto units = static_cast<std::int64_t>(value) * kPowersOfTen[scale - places];
+  return negative ? -units : units;
 }
 
 }  // namespace
