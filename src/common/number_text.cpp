@@ -1,6 +1,8 @@
 #include "common/number_text.hpp"
 
+#include <charconv>
 #include <cstdint>
+#include <iterator>
 
 namespace quorvel {
 
@@ -8,19 +10,22 @@ void AppendNumberText(std::string& out, Currency value) {
   const std::int64_t units = value.Units();
   const std::uint64_t magnitude =
       units < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-  if (units < 0) out += '-';
-  out += std::to_string(magnitude / Currency::kUnitsPerWhole);
+  char text[32];  // "-", 15 whole digits, ".", 4 decimals
+  char* end = text;
+  if (units < 0) *end++ = '-';
+  end = std::to_chars(end, std::end(text), magnitude / Currency::kUnitsPerWhole).ptr;
   std::uint64_t fraction = magnitude % Currency::kUnitsPerWhole;
-  if (fraction == 0) return;
-  char digits[4];
-  int length = 4;
-  for (int i = 3; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + fraction % 10);
-    fraction /= 10;
+  if (fraction != 0) {
+    int decimals = 4;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --decimals;
+    }
+    *end++ = '.';
+    for (int i = decimals - 1; i >= 0; --i, fraction /= 10) end[i] = static_cast<char>('0' + fraction % 10);
+    end += decimals;
   }
-  while (digits[length - 1] == '0') --length;
-  out += '.';
-  out.append(digits, static_cast<std::size_t>(length));
+  out.append(text, end);
 }
 
 std::string NumberText(Currency value) {
