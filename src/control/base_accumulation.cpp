@@ -11,9 +11,14 @@
 namespace quorvel {
 namespace {
 
-std::string WithoutCapitalI(std::string key) {
-  key.erase(std::remove(key.begin(), key.end(), 'I'), key.end());
-  return key;
+// Appends `key` with every capital I removed, as the taxed-items list shows it.
+void AppendWithoutCapitalI(std::string& out, std::string_view key) {
+  for (std::size_t start = 0;;) {
+    const std::size_t i = key.find('I', start);
+    out.append(key.substr(start, i == std::string_view::npos ? i : i - start));
+    if (i == std::string_view::npos) return;
+    start = i + 1;
+  }
 }
 
 // The customer's statuses by the tax group key of the item ("G12"): items of one group share it.
@@ -25,12 +30,11 @@ std::size_t TextHash(std::string_view text) {
   return hash;
 }
 
-// The customer's status for the item's tax group, else for its inventory item.
-bool ItemLevelExemption(const CItemLine& item, std::string_view customerText,
+// The customer's status for the item's tax group, else for its inventory item. `key` holds
+// "K" + the customer text, `customerPart` bytes long, and is left with more after it.
+bool ItemLevelExemption(const CItemLine& item, std::string& key, std::size_t customerPart,
                         const CTaxStatuses& statuses, GroupStatusMemo& groupStatuses) {
-  std::string key = "K";
-  key += customerText;
-  const std::size_t customerPart = key.size();
+  key.resize(customerPart);
   const std::string& group = item.TaxGroupID();  // lives as long as the line, as the memo needs
   const CTaxStatus* groupStatus = groupStatuses.Get(group, TextHash(group), [&] {
     key += group;
@@ -68,9 +72,8 @@ void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
   }
 }
 
-void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, const ItemFacts& facts,
-                std::string& taxedItems) {
-  taxedItems += facts.listedKey;
+void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, std::string& taxedItems) {
+  AppendWithoutCapitalI(taxedItems, item.ItemKey);
   taxedItems += '/';
   if (tax.crTaxType == "$") {
     if (InsidePriceWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
@@ -91,9 +94,11 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
   std::vector<ItemFacts> facts;
   facts.reserve(static_cast<std::size_t>(itemLines.Count()));
   GroupStatusMemo groupStatuses;
+  std::string key = "K";
+  key += customerText;
+  const std::size_t customerPart = key.size();
   for (const CItemLine& item : itemLines) {
-    facts.push_back({ItemLevelExemption(item, customerText, statuses, groupStatuses),
-                     WithoutCapitalI(item.ItemKey)});
+    facts.push_back({ItemLevelExemption(item, key, customerPart, statuses, groupStatuses)});
   }
   return facts;
 }
@@ -114,7 +119,7 @@ bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
       if (exempt) {
         AddExempt(taxLine, item, tax);
       } else {
-        AddTaxable(taxLine, item, tax, itemFacts, taxedItems);
+        AddTaxable(taxLine, item, tax, taxedItems);
       }
     } else if (tax.crTaxType == "%") {
       taxLine.NonTaxableDollars += item.ExtendedPrice;

@@ -14,7 +14,6 @@ namespace quorvel {
 // What an item line contributes the same way under every tax, worked out once per calculation.
 struct ItemFacts {
   bool exemptForCustomer;  // the customer's status for the item's group, else for the item
-  std::string listedKey;   // ItemKey with every capital I removed, as the taxed-items list shows it
 };
 
 // The facts of every item line, in collection order, for the customer text as written.
