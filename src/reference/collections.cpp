@@ -68,10 +68,6 @@ std::shared_ptr<CTaxGroupItem> CTaxGroupItems::AddItem(std::int32_t plngTaxID, b
   return added;
 }
 
-const CTaxGroupItem* CTaxGroupItems::FindTax(std::int32_t taxId) const {
-  const std::optional<std::uint32_t> position = taxIds_.Find(taxId);
-  return position ? ElementAt(*position) : nullptr;
-}
 
 std::shared_ptr<CTaxStatus> CTaxStatuses::AddItem(std::string pstrKeyTaxStatus,
                                                   std::string pstrTaxExemptNumber,

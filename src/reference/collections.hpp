@@ -57,7 +57,10 @@ class CTaxGroupItems : public KeyedCollection<CTaxGroupItem> {
   // Adds the tax keyed "K" + plngTaxID; error 457 when that key is held.
   std::shared_ptr<CTaxGroupItem> AddItem(std::int32_t plngTaxID, bool pblnIsTaxable);
   // What Find(NumberKey('K', taxId)) finds, by number: the inner loop of a calculation.
-  const CTaxGroupItem* FindTax(std::int32_t taxId) const;
+  const CTaxGroupItem* FindTax(std::int32_t taxId) const {
+    const std::optional<std::uint32_t> position = taxIds_.Find(taxId);
+    return position ? ElementAt(*position) : nullptr;
+  }
 
  private:
   NumberIndex taxIds_;  // every item is keyed "K" + a number: the same keys as numbers

@@ -9,27 +9,7 @@ namespace {
 
 constexpr std::size_t kFirstSlotCount = 8;
 
-std::size_t Spread(std::int32_t number) {
-  // Fibonacci hashing: the high bits of the product depend on every bit of the number.
-  return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(number)) *
-                                   11400714819323198485ull) >> 32);
-}
-
 }  // namespace
-
-std::size_t NumberIndex::SlotFor(std::int32_t number) const {
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = Spread(number) & mask;; slot = (slot + 1) & mask) {
-    if (slots_[slot].position == 0 || slots_[slot].number == number) return slot;
-  }
-}
-
-std::optional<std::uint32_t> NumberIndex::Find(std::int32_t number) const {
-  if (used_ == 0) return std::nullopt;
-  const Slot& slot = slots_[SlotFor(number)];
-  if (slot.position == 0) return std::nullopt;
-  return slot.position - 1;
-}
 
 void NumberIndex::Reserve() {
   if ((used_ + 1) * 4 <= slots_.size() * 3) return;
