@@ -16,19 +16,23 @@ const ColumnNames& Names() {
   return names;
 }
 
-// Every column of every row, as the reader gives it and as a plain attribute search gives it.
+// Every column of every row, as the readers give it (comparing names in the document's storage
+// a word at a time, and measuring them) and as a plain attribute search gives it.
 void ExpectReaderMatchesSearch(const std::string& text) {
   Document document;
   ASSERT_TRUE(document.LoadXml(text)) << text;
-  ColumnReader reader(Names());
+  ColumnReader inStorage(Names(), document.Storage());
+  ColumnReader anywhere(Names());
   int rows = 0;
   document.ForEachRow([&](const Element& row, int number) {
     ++rows;
-    const ColumnValues read = reader.Read(row);
+    const ColumnValues read = inStorage.Read(row);
+    const ColumnValues measured = anywhere.Read(row);
     const ColumnValues once(row, Names());
     const char* names[] = {"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable", "a", "ab", "abc"};
     for (std::size_t column = 0; column < std::size(names); ++column) {
       EXPECT_EQ(read.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
+      EXPECT_EQ(measured.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
       EXPECT_EQ(once.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
     }
   });

@@ -57,13 +57,21 @@ bool ColumnNames::IsNameOf(std::size_t column, const char* name) const {
          SameBytes(name, candidate.text, candidate.length);
 }
 
+bool ColumnNames::IsNameOf(std::size_t column, const char* name, std::string_view readable) const {
+  const Name& candidate = names_[column];
+  const auto start = reinterpret_cast<std::uintptr_t>(readable.data());
+  const auto at = reinterpret_cast<std::uintptr_t>(name);
+  if (at < start || at - start + candidate.length >= readable.size()) return IsNameOf(column, name);
+  return SameBytes(name, candidate.text, candidate.length + 1);  // both NUL-terminated
+}
+
 ColumnValues ColumnReader::Read(const Element& row) {
   ColumnValues values;
   std::size_t position = 0;
   row.ForEachAttribute([&](const char* name, const char* value) {
     const std::uint8_t guess = position < kGuessed ? guesses_[position] : kNoColumn;
     std::size_t column = guess;
-    if (guess == kNoColumn || !names_.IsNameOf(guess, name)) {
+    if (guess == kNoColumn || !names_.IsNameOf(guess, name, storage_)) {
       column = names_.NumberOf(name);
       if (position < kGuessed) {
         guesses_[position] = column < ColumnNames::kMaxColumns ? static_cast<std::uint8_t>(column) : kNoColumn;

@@ -29,6 +29,9 @@ class ColumnNames {
   std::size_t NumberOf(const char* name) const;
   // Whether `name` is exactly the name of `column`.
   bool IsNameOf(std::size_t column, const char* name) const;
+  // The same, when the bytes of `readable` may be read: a name that lies in them is compared
+  // a word at a time, its terminating NUL with it, without measuring it first.
+  bool IsNameOf(std::size_t column, const char* name, std::string_view readable) const;
 
  private:
   struct Name {
@@ -68,7 +71,12 @@ class ColumnValues {
 // One reader per thread: it remembers the last row.
 class ColumnReader {
  public:
-  explicit ColumnReader(const ColumnNames& names) : names_(names) { guesses_.fill(kNoColumn); }
+  // A reader of rows of a document kept in `storage` (Document::Storage()), or anywhere when
+  // it is empty.
+  explicit ColumnReader(const ColumnNames& names, std::string_view storage = {})
+      : names_(names), storage_(storage) {
+    guesses_.fill(kNoColumn);
+  }
 
   // The values of `row`, as ColumnValues(row, names) gives them.
   ColumnValues Read(const Element& row);
@@ -77,6 +85,7 @@ class ColumnReader {
   static constexpr std::uint8_t kNoColumn = 0xFF;
   static constexpr std::size_t kGuessed = 32;  // attributes guessed per row
   const ColumnNames& names_;
+  std::string_view storage_;
   std::array<std::uint8_t, kGuessed> guesses_;  // the column of each attribute of the last row
 };
 

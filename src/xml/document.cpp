@@ -43,8 +43,10 @@ std::optional<std::string_view> Element::Attribute(const char* name) const {
 }
 
 ParseOutcome Document::Parse(std::string_view text) {
+  document_.reset();  // before the text it points into changes
+  text_.assign(text);
   const pugi::xml_parse_result result =
-      document_.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+      document_.load_buffer_inplace(text_.data(), text_.size(), pugi::parse_default, pugi::encoding_utf8);
   std::optional<ParseOutcome> fault;
   if (!result) {
     fault = ParseOutcome{false, result.description(), static_cast<std::size_t>(result.offset)};

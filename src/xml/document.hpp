@@ -55,6 +55,10 @@ class Document {
   // Parses `text` as Parse does and says only whether it parsed.
   bool LoadXml(std::string_view text) { return Parse(text).parsed; }
 
+  // The bytes the parsed document lives in, its terminating NUL included: element names,
+  // attribute names and values point into them.
+  std::string_view Storage() const { return std::string_view(text_.c_str(), text_.size() + 1); }
+
   // "xml/rs:data/z:row": the rows of a rowset document, in document order, numbered from 1.
   std::vector<Row> RowsetRows() const;
 
@@ -85,6 +89,7 @@ class Document {
 
  private:
   static bool IsRow(pugi::xml_node node);
+  std::string text_;  // parsed in place, so that names are known to lie in it
   pugi::xml_document document_;
 };
 

@@ -26,7 +26,7 @@ TransactionRows SelectTransactionRows(const Document& document, const ColumnName
   const std::size_t isDeleted = NumberOfRequired(columns, "IsDeleted");
   TransactionRows rows;
   rows.details.reserve(kRowsReserved);
-  ColumnReader reader(columns);
+  ColumnReader reader(columns, document.Storage());
   document.ForEachRow([&](const Element& row, int number) {
     const ColumnValues values = reader.Read(row);
     const bool isHeader = !rows.header && values.Has(head);
