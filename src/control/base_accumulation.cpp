@@ -64,18 +64,26 @@ class GroupItemFinder {
   std::optional<std::int32_t> taxId_;
 };
 
-void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax) {
-  if (tax.crTaxType == "$") {
+// A tax's type, compared once per tax line rather than once per item line.
+struct TaxType {
+  explicit TaxType(const CTax& tax) : perUnit(tax.crTaxType == "$"), percentage(tax.crTaxType == "%") {}
+  bool perUnit;     // "$": a fixed amount per unit
+  bool percentage;  // "%"
+};
+
+void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxType type) {
+  if (type.perUnit) {
     if (InsidePriceWindow(item.NetPrice, tax)) taxLine.ExemptQuantity += item.Quantity;
   } else {
     taxLine.ExemptDollars += item.ExtendedPrice;
   }
 }
 
-void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, std::string& taxedItems) {
+void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxType type,
+                std::string& taxedItems) {
   AppendWithoutCapitalI(taxedItems, item.ItemKey);
   taxedItems += '/';
-  if (tax.crTaxType == "$") {
+  if (type.perUnit) {
     if (InsidePriceWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
   } else {
     taxLine.TaxableDollars += item.ExtendedPrice;
@@ -106,6 +114,7 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems) {
   const CTax& tax = *taxLine.OTax();
+  const TaxType type(tax);
   const GroupItemFinder groupItemOfTax(taxLine.KeyTaxID());
   bool exempt = false;
   std::size_t index = 0;
@@ -117,11 +126,11 @@ bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
     const bool groupTaxable = groupItem && groupItem->IsTaxable;
     if (item.IsTaxable && groupTaxable) {
       if (exempt) {
-        AddExempt(taxLine, item, tax);
+        AddExempt(taxLine, item, tax, type);
       } else {
-        AddTaxable(taxLine, item, tax, taxedItems);
+        AddTaxable(taxLine, item, tax, type, taxedItems);
       }
-    } else if (tax.crTaxType == "%") {
+    } else if (type.percentage) {
       taxLine.NonTaxableDollars += item.ExtendedPrice;
     }
   }
