@@ -21,7 +21,7 @@ TEST(ResultWriter, WritesHeaderAndFooterWithoutRows) {
 TEST(ResultWriter, SkipsLinesWithoutTaxButKeepsTheList) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, {}, "%", false).get())->TaxableDollars = ToCurrency("5");
+  lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, {}, "%", false).get()).TaxableDollars = ToCurrency("5");
   const std::string result = WriteResultRowset(lines, "/12/");
   EXPECT_EQ(result.find("<z:row"), std::string::npos);
   EXPECT_NE(result.find("TaxItems=\"/12/\" >"), std::string::npos);
@@ -30,8 +30,8 @@ TEST(ResultWriter, SkipsLinesWithoutTaxButKeepsTheList) {
 TEST(ResultWriter, WritesOneRowCharacterForCharacter) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  const auto line =
-      lines.AddItem(tables.Taxes->AddItem(7, 0, 4010, "  KKK Road Fund ", 1, {}, {}, ToCurrency("0.5"), " $ ", false).get());
+  CTaxLine* line =
+      &lines.AddItem(tables.Taxes->AddItem(7, 0, 4010, "  KKK Road Fund ", 1, {}, {}, ToCurrency("0.5"), " $ ", false).get());
   line->TaxableDollars = ToCurrency("-12.5");
   line->TaxableQuantity = ToCurrency("3");
   line->TotalTax = ToCurrency("-3.5");
@@ -57,7 +57,7 @@ TEST(ResultWriter, EscapesWhatWouldBreakTheDocument) {
   ReferenceTables tables;
   CTaxLines lines(tables);
   lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "District \"B\" <Park & Ride>", 1, {}, {}, {}, "\t%", false).get())
-      ->TotalTax = ToCurrency("1");
+      .TotalTax = ToCurrency("1");
   const std::string result = WriteResultRowset(lines, "/R&D/<a>/\"q\"/");
   EXPECT_NE(result.find("TaxItems=\"/R&amp;D/&lt;a&gt;/&quot;q&quot;/\" >"), std::string::npos);
   EXPECT_NE(result.find("InvShortDesc = \"District &quot;B&quot; &lt;Park &amp; Ride&gt;\""), std::string::npos);

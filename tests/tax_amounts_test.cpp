@@ -55,11 +55,11 @@ TEST_P(TaxAmounts, FollowTheWorkedExamples) {
   ReferenceTables tables;
   const auto tax = tables.Taxes->AddItem(1, 0, 0, "", 1, C(c.threshold), C(c.cutoff), C(c.rate), c.type, false);
   CTaxLines lines(tables);
-  const auto line = lines.AddItem(tax.get());
-  line->TaxableDollars = C(c.dollars);
-  line->TaxableQuantity = C(c.quantity);
-  ComputeTaxAmount(*line, lines, false);
-  EXPECT_EQ(line->TotalTax, C(c.total)) << c.type << " " << c.rate << " on " << c.dollars << " / " << c.quantity;
+  CTaxLine& line = lines.AddItem(tax.get());
+  line.TaxableDollars = C(c.dollars);
+  line.TaxableQuantity = C(c.quantity);
+  ComputeTaxAmount(line, lines, false);
+  EXPECT_EQ(line.TotalTax, C(c.total)) << c.type << " " << c.rate << " on " << c.dollars << " / " << c.quantity;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -96,9 +96,9 @@ TEST(TaxAmounts, CarryInLowerSequencesAsNonTaxable) {
     CTaxLines lines(tables);
     const auto state = tables.Taxes->AddItem(1, 0, 0, "S", 1, {}, {}, C("5"), "%", false);
     const auto county = tables.Taxes->AddItem(2, 0, 0, "C", 2, {}, {}, C("2"), "%", false);
-    const auto first = lines.AddItem((order.stateFirst ? state : county).get());
-    const auto second = lines.AddItem((order.stateFirst ? county : state).get());
-    for (const auto& line : {first, second}) {
+    CTaxLine* first = &lines.AddItem((order.stateFirst ? state : county).get());
+    CTaxLine* second = &lines.AddItem((order.stateFirst ? county : state).get());
+    for (CTaxLine* line : {first, second}) {
       line->TaxableDollars = C("100");
       ComputeTaxAmount(*line, lines, false);
     }
@@ -114,13 +114,13 @@ TEST(TaxAmounts, CarryInLowerSequencesAsNonTaxable) {
 TEST(TaxAmounts, EqualSequencesAndPerUnitTaxes) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  const auto fee = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("0.5"), "$", false).get());
-  const auto same = lines.AddItem(tables.Taxes->AddItem(2, 0, 0, "", 1, {}, {}, C("10"), "%", false).get());
-  const auto later = lines.AddItem(tables.Taxes->AddItem(3, 0, 0, "", 2, {}, {}, C("10"), "%", false).get());
+  CTaxLine* fee = &lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("0.5"), "$", false).get());
+  CTaxLine* same = &lines.AddItem(tables.Taxes->AddItem(2, 0, 0, "", 1, {}, {}, C("10"), "%", false).get());
+  CTaxLine* later = &lines.AddItem(tables.Taxes->AddItem(3, 0, 0, "", 2, {}, {}, C("10"), "%", false).get());
   fee->TaxableQuantity = C("4");
   same->TaxableDollars = C("10");
   later->TaxableDollars = C("10");
-  for (const auto& line : {fee, same, later}) ComputeTaxAmount(*line, lines, true);
+  for (CTaxLine* line : {fee, same, later}) ComputeTaxAmount(*line, lines, true);
   EXPECT_EQ(fee->TotalTax, C("2"));
   EXPECT_EQ(same->NonTaxableDollars, C("0"));      // equal sequence: nothing carried
   EXPECT_EQ(later->NonTaxableDollars, C("3"));     // the fee (2) and the 10 % tax (1), both sequence 1
@@ -130,7 +130,7 @@ TEST(TaxAmounts, EqualSequencesAndPerUnitTaxes) {
 TEST(TaxAmounts, OverflowIsAnError) {
   ReferenceTables tables;
   CTaxLines lines(tables);
-  const auto line = lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("100"), "%", false).get());
+  CTaxLine* line = &lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("100"), "%", false).get());
   line->TaxableDollars = Currency::FromUnits(std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(testing::ErrorNumberOf([&] { ComputeTaxAmount(*line, lines, false); }), errors::kOverflow);
   line->TaxableDollars = C("922337203685477");

@@ -25,7 +25,7 @@ ReferenceTables Tables() {
 
 std::vector<std::string> Lines(const CTaxLines& lines) {
   std::vector<std::string> shown;
-  for (const auto& line : lines) shown.push_back(line->KeyTaxID() + (line->IsExempt ? " exempt" : ""));
+  for (const CTaxLine& line : lines) shown.push_back(line.KeyTaxID() + (line.IsExempt ? " exempt" : ""));
   return shown;
 }
 
@@ -86,6 +86,9 @@ TEST(TaxLines, OneLinePerTax) {
   lines.AddItem(tables.Taxes->Item("K2").get());
   EXPECT_EQ(testing::ErrorNumberOf([&] { lines.AddItem(tables.Taxes->Item("K2").get()); }), errors::kDuplicateKey);
   EXPECT_EQ(lines.Count(), 1);
+  EXPECT_EQ(lines.Item(" k2 "), lines.Item(1));  // keys as the tables compare them
+  EXPECT_EQ(lines.Item("K22"), nullptr);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { lines.Item(2); }), errors::kOutOfRange);
 }
 
 TEST(TaxLine, HasNoKeyBeforeItsTax) {

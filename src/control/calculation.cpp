@@ -19,11 +19,11 @@ std::string CalculateTaxes(const ReferenceTables& tables, std::string_view trans
       GatherItemFacts(calculation.itemLines, calculation.customerText, *tables.TaxStatuses);
   // One tax line at a time: its base, then its tax, before the next line starts, so that a
   // percentage tax sees the final tax of every line before it.
-  for (const auto& taxLine : calculation.taxLines) {
-    WithContext([&] { return "tax " + Quoted(taxLine->KeyTaxID()); }, [&] {
+  for (CTaxLine& taxLine : calculation.taxLines) {
+    WithContext([&] { return "tax " + Quoted(taxLine.KeyTaxID()); }, [&] {
       const bool exemptionFlag =
-          AccumulateTaxableBase(*taxLine, calculation.itemLines, facts, calculation.taxedItems);
-      ComputeTaxAmount(*taxLine, calculation.taxLines, exemptionFlag);
+          AccumulateTaxableBase(taxLine, calculation.itemLines, facts, calculation.taxedItems);
+      ComputeTaxAmount(taxLine, calculation.taxLines, exemptionFlag);
     });
   }
   return WriteResultRowset(calculation.taxLines, calculation.taxedItems);

@@ -97,8 +97,8 @@ std::string WriteResultRowset(const CTaxLines& taxLines, std::string_view taxedI
   out += kHeaderStart;
   AppendEscaped(out, taxedItems);
   out += kHeaderEnd;
-  for (const auto& line : taxLines) {
-    if (!line->TotalTax.IsZero()) AppendRow(out, *line);
+  for (const CTaxLine& line : taxLines) {
+    if (!line.TotalTax.IsZero()) AppendRow(out, line);
   }
   out += kFooter;
   return out;

@@ -24,16 +24,16 @@ void CarryInLowerSequences(CTaxLine& taxLine, const CTaxLines& taxLines, bool ex
   const std::string& key = taxLine.KeyTaxID();
   const PreparedKey lookupKey(key);
   const std::int16_t sequence = taxLine.OTax()->Sequence;
-  for (const auto& other : taxLines) {
-    if (other->KeyTaxID() == key || !(other->OTax()->Sequence < sequence)) continue;
-    const auto& groupItems = other->OTaxGroupItems();
+  for (const CTaxLine& other : taxLines) {
+    if (other.KeyTaxID() == key || !(other.OTax()->Sequence < sequence)) continue;
+    const CTaxGroupItems* groupItems = other.OTaxGroupItems();
     const CTaxGroupItem* groupItem = groupItems ? groupItems->Find(lookupKey) : nullptr;
     if (!groupItem || !groupItem->IsTaxable) {
-      taxLine.NonTaxableDollars += other->TotalTax;
+      taxLine.NonTaxableDollars += other.TotalTax;
     } else if (!exemptionFlag) {
-      taxLine.TaxableDollars += other->TotalTax;
+      taxLine.TaxableDollars += other.TotalTax;
     } else {
-      taxLine.ExemptDollars += other->TotalTax;
+      taxLine.ExemptDollars += other.TotalTax;
     }
   }
 }

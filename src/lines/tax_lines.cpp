@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/error.hpp"
+#include "reference/key_index.hpp"
+#include "reference/keyed_collection.hpp"
 
 namespace quorvel {
 
@@ -28,7 +30,7 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   if (model == taxModelNumber_) return;
   taxModelNumber_ = model;
   taxModelKey_ = NumberKey('K', model);
-  ResetStore();
+  lines_.clear();
   const CTaxModel* taxModel = tables_->TaxModels->Find(taxModelKey_);
   if (!taxModel) {
     Raise(errors::kObjectNotSet, "tax model " + Quoted(taxModelKey_) + " is not in the tax model table");
@@ -43,19 +45,50 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   std::string statusKey = customerKey_;  // + the tax's key
   for (const std::size_t index : taxIndexes) {
     const CTax* tax = tables_->Taxes->ElementAt(index);
-    const auto line = AddItem(tax);
+    CTaxLine& line = Append(tax);  // the taxes are distinct: the table holds each key once
     statusKey.resize(customerKey_.size());
     statusKey += tax->KeyTaxID;
     const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);
-    line->IsExempt = status ? status->IsExempt : false;
+    line.IsExempt = status ? status->IsExempt : false;
   }
 }
 
-std::shared_ptr<CTaxLine> CTaxLines::AddItem(const CTax* pobjTax) {
-  auto line = std::make_shared<CTaxLine>(*tables_->TaxGroups);
-  line->OTax(pobjTax);
-  std::string key = line->KeyTaxID();
-  return Append(std::move(line), std::move(key));
+CTaxLine& CTaxLines::AddItem(const CTax* pobjTax) {
+  CTaxLine line(*tables_->TaxGroups);
+  line.OTax(pobjTax);
+  const std::string& key = line.KeyTaxID();
+  if (Item(key)) Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
+  return lines_.emplace_back(std::move(line));
+}
+
+CTaxLine& CTaxLines::Append(const CTax* tax) {
+  CTaxLine& line = lines_.emplace_back(*tables_->TaxGroups);
+  line.OTax(tax);
+  return line;
+}
+
+const CTaxLine* CTaxLines::Item(std::string_view key) const {
+  const std::string_view wanted = TrimSpaces(key);
+  for (const CTaxLine& line : lines_) {
+    if (EqualIgnoringCase(line.KeyTaxID(), wanted)) return &line;
+  }
+  return nullptr;
+}
+
+CTaxLine* CTaxLines::Item(std::string_view key) {
+  return const_cast<CTaxLine*>(std::as_const(*this).Item(key));
+}
+
+CTaxLine* CTaxLines::Item(std::int32_t position) {
+  return const_cast<CTaxLine*>(std::as_const(*this).Item(position));
+}
+
+const CTaxLine* CTaxLines::Item(std::int32_t position) const {
+  if (position < 1 || position > Count()) {
+    Raise(errors::kOutOfRange, "position " + std::to_string(position) +
+                                   " is outside the collection (1 to " + std::to_string(Count()) + ")");
+  }
+  return &lines_[static_cast<std::size_t>(position - 1)];
 }
 
 }  // namespace quorvel

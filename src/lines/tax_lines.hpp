@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <deque>
+#include <string_view>
 #include <string>
 
 #include "common/currency.hpp"
-#include "reference/keyed_collection.hpp"
 #include "reference/reference_tables.hpp"
 
 namespace quorvel {
@@ -46,9 +46,13 @@ class CTaxLine {
   const CTaxGroupItems* taxGroupItems_ = nullptr;
 };
 
-// The tax lines of one calculation, keyed by their tax's key.
-class CTaxLines : public KeyedCollection<CTaxLine> {
+// The tax lines of one calculation, keyed by their tax's key. Held by value (a calculation builds
+// and drops a handful per call); a line stays where it is while others are added.
+class CTaxLines {
  public:
+  using iterator = std::deque<CTaxLine>::iterator;
+  using const_iterator = std::deque<CTaxLine>::const_iterator;
+
   // Lines built from the given reference tables.
   explicit CTaxLines(const ReferenceTables& tables) : tables_(&tables) {}
 
@@ -57,15 +61,31 @@ class CTaxLines : public KeyedCollection<CTaxLine> {
   // Builds one line per tax of tax model `model`, in tax-table order, each marked exempt or not
   // for the customer. The same number again changes nothing. Error 91 for an unknown model.
   void TaxModelID(std::int32_t model);
-
   // Adds the line of `pobjTax`; error 457 when the tax has one.
-  std::shared_ptr<CTaxLine> AddItem(const CTax* pobjTax);
+  CTaxLine& AddItem(const CTax* pobjTax);
+
+  // The number of lines.
+  std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
+  // The line of the tax keyed `key` (spaces at both ends removed, letter case ignored), or none.
+  const CTaxLine* Item(std::string_view key) const;
+  CTaxLine* Item(std::string_view key);
+  // The line at the 1-based `position`; error 9 outside 1..Count.
+  const CTaxLine* Item(std::int32_t position) const;
+  CTaxLine* Item(std::int32_t position);
+  // The lines in order of addition.
+  iterator begin() { return lines_.begin(); }
+  iterator end() { return lines_.end(); }
+  const_iterator begin() const { return lines_.begin(); }
+  const_iterator end() const { return lines_.end(); }
 
  private:
+  // Adds the line of `tax`, whose key no line has.
+  CTaxLine& Append(const CTax* tax);
   const ReferenceTables* tables_;
   std::int32_t taxModelNumber_ = 0;
   std::string taxModelKey_;
   std::string customerKey_;
+  std::deque<CTaxLine> lines_;
 };
 
 }  // namespace quorvel
