@@ -27,6 +27,19 @@ TEST(Document, TextThatDoesNotParseHasNoRows) {
   }
 }
 
+TEST(Document, ParsingAgainReplacesTheDocument) {
+  Document document;
+  const std::string longText = "<xml><z:row head='long' pad='" + std::string(100, 'x') + "'/></xml>";
+  const char* texts[] = {longText.c_str(), "<z:row head='1'/>", "<x/>", "<a></b>", "<z:row head='2'/>"};
+  const char* heads[] = {"long", "1", nullptr, nullptr, "2"};
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    document.LoadXml(texts[i]);
+    const std::optional<Element> header = document.HeaderRow();
+    ASSERT_EQ(header.has_value(), heads[i] != nullptr) << texts[i];
+    if (header) EXPECT_EQ(header->Attribute("head"), heads[i]);
+  }
+}
+
 TEST(Document, ParseOutcomeSaysWhereItFailed) {
   Document document;
   const ParseOutcome outcome = document.Parse("<xml><a></b></xml>");

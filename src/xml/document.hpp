@@ -50,6 +50,11 @@ struct ParseOutcome {
 // A parsed XML document.
 class Document {
  public:
+  Document() = default;
+  // The parsed document points into text_, which a move of a short text would not keep in place.
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
   // Parses `text` as a whole document. A text that does not parse leaves a document without rows.
   ParseOutcome Parse(std::string_view text);
   // Parses `text` as Parse does and says only whether it parsed.
