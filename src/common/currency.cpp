@@ -12,14 +12,6 @@ namespace {
 constexpr __int128 kMinUnits = std::numeric_limits<std::int64_t>::min();
 constexpr __int128 kMaxUnits = std::numeric_limits<std::int64_t>::max();
 
-Currency Checked(__int128 units, const char* operation, Currency a, Currency b) {
-  if (units < kMinUnits || units > kMaxUnits) {
-    Raise(errors::kOverflow, std::string("currency overflow in ") + NumberText(a) + " " +
-                                 operation + " " + NumberText(b));
-  }
-  return Currency::FromUnits(static_cast<std::int64_t>(units));
-}
-
 }  // namespace
 
 Currency Currency::FromWhole(std::int64_t whole) {
@@ -39,19 +31,16 @@ __int128 DivideRoundHalfEven(__int128 value, __int128 divisor) {
   return quotient;
 }
 
-Currency operator+(Currency a, Currency b) {
-  return Checked(static_cast<__int128>(a.units_) + b.units_, "+", a, b);
+void Currency::RaiseOverflow(const char* operation, Currency a, Currency b) {
+  Raise(errors::kOverflow,
+        std::string("currency overflow in ") + NumberText(a) + " " + operation + " " + NumberText(b));
 }
-
-Currency operator-(Currency a, Currency b) {
-  return Checked(static_cast<__int128>(a.units_) - b.units_, "-", a, b);
-}
-
-Currency operator-(Currency a) { return Checked(-static_cast<__int128>(a.units_), "-", Currency(), a); }
 
 Currency operator*(Currency a, Currency b) {
   const __int128 product = static_cast<__int128>(a.units_) * b.units_;
-  return Checked(DivideRoundHalfEven(product, Currency::kUnitsPerWhole), "*", a, b);
+  const __int128 units = DivideRoundHalfEven(product, Currency::kUnitsPerWhole);
+  if (units < kMinUnits || units > kMaxUnits) Currency::RaiseOverflow("*", a, b);
+  return Currency::FromUnits(static_cast<std::int64_t>(units));
 }
 
 }  // namespace quorvel

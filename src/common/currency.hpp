@@ -24,10 +24,19 @@ class Currency {
 
   friend constexpr auto operator<=>(Currency, Currency) = default;
 
-  // Exact sum, difference and negation; overflow error outside the range.
-  friend Currency operator+(Currency a, Currency b);
-  friend Currency operator-(Currency a, Currency b);
-  friend Currency operator-(Currency a);
+  // Exact sum, difference and negation; overflow error outside the range. Inline: sums are
+  // the inner loop of a calculation.
+  friend Currency operator+(Currency a, Currency b) {
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a.units_, b.units_, &sum)) RaiseOverflow("+", a, b);
+    return Currency(sum);
+  }
+  friend Currency operator-(Currency a, Currency b) {
+    std::int64_t difference = 0;
+    if (__builtin_sub_overflow(a.units_, b.units_, &difference)) RaiseOverflow("-", a, b);
+    return Currency(difference);
+  }
+  friend Currency operator-(Currency a) { return Currency() - a; }
   Currency& operator+=(Currency other) { return *this = *this + other; }
 
   // The exact product rounded to the nearest unit, a half unit to even; overflow error outside
@@ -35,6 +44,8 @@ class Currency {
   friend Currency operator*(Currency a, Currency b);
 
  private:
+  // Error 6 for `a` `operation` `b`.
+  [[noreturn]] static void RaiseOverflow(const char* operation, Currency a, Currency b);
   constexpr explicit Currency(std::int64_t units) : units_(units) {}
   std::int64_t units_ = 0;
 };
