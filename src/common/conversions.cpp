@@ -104,29 +104,27 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
 std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
   constexpr std::size_t kMaxDigits = 18;
   static constexpr std::int64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000};
-  const std::size_t length = text.size();
-  const bool negative = length != 0 && text[0] == '-';
-  // One pass without branches on the characters (they would mispredict wherever the point
-  // falls): digits are summed, the first point's place kept, anything else counted. The sum
-  // may wrap for a long text; the counts below reject every such text.
+  const char* position = text.data();
+  const char* const end = position + text.size();
+  const bool negative = position != end && *position == '-';
+  position += negative ? 1 : 0;
+  // Digits are summed without checks; the counts below reject any text whose sum could overflow.
   std::uint64_t value = 0;
-  std::size_t point = length;  // where the first point is; `length` when there is none
-  std::size_t points = 0;
-  std::size_t others = 0;
-  for (std::size_t i = negative ? 1 : 0; i < length; ++i) {
-    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-    const bool isDigit = digit < 10;
-    const bool isPoint = text[i] == '.';
-    value = isDigit ? value * 10 + digit : value;
-    point = isPoint && point == length ? i : point;
-    points += isPoint ? 1 : 0;
-    others += !isDigit && !isPoint ? 1 : 0;
+  const char* const whole = position;
+  while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+    value = value * 10 + static_cast<unsigned char>(*position++ - '0');
   }
-  const std::size_t start = negative ? 1 : 0;
-  const std::size_t wholeDigits = point - start;
-  const std::size_t places = point == length ? 0 : length - point - 1;
+  const auto wholeDigits = static_cast<std::size_t>(position - whole);
+  std::size_t places = 0;
+  if (position != end && *position == '.') {
+    const char* const fraction = ++position;
+    while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+      value = value * 10 + static_cast<unsigned char>(*position++ - '0');
+    }
+    places = static_cast<std::size_t>(position - fraction);
+  }
   const auto scale = static_cast<std::size_t>(decimals);
-  if (others != 0 || points > 1 || wholeDigits + places == 0 || places > scale ||
+  if (position != end || wholeDigits + places == 0 || places > scale ||
       wholeDigits + scale >= kMaxDigits || scale >= std::size(kPowersOfTen)) {
     return std::nullopt;
   }
