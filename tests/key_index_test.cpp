@@ -52,7 +52,18 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyPair{"K1001G12", "k1001g12", true}, KeyPair{"K1001G12", "K1001G13", false},
                       KeyPair{"K-5", "k-5", true}, KeyPair{"[k]", "{K}", false},  // not letters
                       KeyPair{"K@", "K`", false}, KeyPair{"Z", "z", true},
-                      KeyPair{"K\xC3\xA9", "K\xC3\x89", false}));  // beyond ASCII: not folded
+                      KeyPair{"K\xC3\xA9", "K\xC3\x89", false},  // beyond ASCII: not folded
+                      KeyPair{"\xE1", "\xC1", false}, KeyPair{"a\xFA", "A\xFA", true},
+                      // Keys longer than a word, and every tail length, differing at either end.
+                      KeyPair{"K1001I123456789", "k1001i123456789", true},
+                      KeyPair{"K1001I123456789", "K1001I123456788", false},
+                      KeyPair{"K1001I123456789", "J1001I123456789", false},
+                      KeyPair{"abcdefghijklmnopq", "ABCDEFGHIJKLMNOPQ", true},
+                      KeyPair{"abcdefghijklmnopq", "ABCDEFGHIJKLMNOPR", false},
+                      KeyPair{"abc", "abd", false}, KeyPair{"abcde", "abcdf", false},
+                      KeyPair{"abcde", "bbcde", false}, KeyPair{"abcdefg", "ABCDEFG", true},
+                      KeyPair{"abcdefg", "abcdefh", false}, KeyPair{"ab", "aB", true},
+                      KeyPair{"ab", "ac", false}));
 
 TEST(LookupMemo, AnswersOnlyForTheKeyItHolds) {
   LookupMemo<int, int, 4> memo;
