@@ -133,51 +133,52 @@ TEST(ItemFacts, GroupStatusComesBeforeTheItemStatus) {
   EXPECT_TRUE(GatherItemFacts(items, "0100", statuses)[2].exemptForCustomer);
 }
 
-TEST(BaseAccumulation, TheFlagIsThatOfTheLastItemLine) {
+// Tax K5, a percentage, and group G1, whose items are taxable under it.
+struct OneTaxOneGroup {
+  OneTaxOneGroup() { groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true); }
+  // A fresh line of tax K5.
+  CTaxLine Line() const {
+    CTaxLine line(groups);
+    line.OTax(tax.get());
+    return line;
+  }
   CTaxGroups groups;
-  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
   CTaxes taxes;
-  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
-  CItemLines items(groups);
+  std::shared_ptr<CTax> tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
+};
+
+TEST(BaseAccumulation, TheFlagIsThatOfTheLastItemLine) {
+  const OneTaxOneGroup tables;
+  CItemLines items(tables.groups);
   items.AddItem({}, {}, Whole(1), 1, true, "I1", "");
   items.AddItem({}, {}, Whole(2), 1, false, "I2", "");
-  CTaxLine line(groups);
-  line.OTax(tax.get());
+  CTaxLine line = tables.Line();
   std::string list = "/";
   EXPECT_FALSE(AccumulateTaxableBase(line, items, {{true}, {false}}, list));
   EXPECT_EQ(line.ExemptDollars, Whole(1));
   EXPECT_EQ(line.NonTaxableDollars, Whole(2));
-  CTaxLine other(groups);
-  other.OTax(tax.get());
+  CTaxLine other = tables.Line();
   EXPECT_TRUE(AccumulateTaxableBase(other, items, {{false}, {true}}, list));
-  const CItemLines none(groups);
+  const CItemLines none(tables.groups);
   EXPECT_FALSE(AccumulateTaxableBase(other, none, {}, list));
 }
 
 TEST(BaseAccumulation, TheTaxedItemsListShowsKeysWithoutCapitalI) {
-  CTaxGroups groups;
-  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
-  CTaxes taxes;
-  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
-  CItemLines items(groups);
+  const OneTaxOneGroup tables;
+  CItemLines items(tables.groups);
   for (const char* key : {"IAI9", "", "x", "iIi", "AIIB"}) items.AddItem({}, {}, {}, 1, true, key, "");
-  CTaxLine line(groups);
-  line.OTax(tax.get());
+  CTaxLine line = tables.Line();
   std::string list = "/";
   AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
   EXPECT_EQ(list, "/A9//x/ii/AB/");
 }
 
 TEST(BaseAccumulation, CreditLinesAddAsTheyAre) {
-  CTaxGroups groups;
-  groups.AddItem("G1")->OTaxGroupItems()->AddItem(5, true);
-  CTaxes taxes;
-  const auto tax = taxes.AddItem(5, 0, 0, "", 1, {}, {}, {}, "%", false);
-  CItemLines items(groups);
+  const OneTaxOneGroup tables;
+  CItemLines items(tables.groups);
   items.AddItem(Whole(-1), Whole(10), Whole(-10), 1, true, "I1", "");
   items.AddItem(Whole(1), Whole(4), Whole(4), 1, true, "I1", "");
-  CTaxLine line(groups);
-  line.OTax(tax.get());
+  CTaxLine line = tables.Line();
   std::string list = "/";
   AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
   EXPECT_EQ(line.TaxableDollars, Whole(-6));
