@@ -173,6 +173,26 @@ TEST(BaseAccumulation, TheTaxedItemsListShowsKeysWithoutCapitalI) {
   EXPECT_EQ(list, "/A9//x/ii/AB/");
 }
 
+TEST(BaseAccumulation, ATaxKeyNotWrittenAsTheTableWritesItFindsItsGroupItemByText) {
+  const OneTaxOneGroup tables;  // group G1 lists tax 5 as taxable
+  CItemLines items(tables.groups);
+  items.AddItem({}, {}, Whole(10), 1, true, "I1", "");
+  const struct {
+    const char* key;
+    bool taxable;
+  } cases[] = {{"K5", true}, {" K5 ", true}, {"k5", true}, {"K05", false}, {"K6", false}, {"K+5", false}};
+  for (const auto& c : cases) {
+    CTax tax = *tables.tax;
+    tax.KeyTaxID = c.key;
+    CTaxLine line(tables.groups);
+    line.OTax(&tax);
+    std::string list = "/";
+    AccumulateTaxableBase(line, items, {{false}}, list);
+    EXPECT_EQ(line.TaxableDollars, c.taxable ? Whole(10) : Whole(0)) << c.key;
+    EXPECT_EQ(line.NonTaxableDollars, c.taxable ? Whole(0) : Whole(10)) << c.key;
+  }
+}
+
 TEST(BaseAccumulation, CreditLinesAddAsTheyAre) {
   const OneTaxOneGroup tables;
   CItemLines items(tables.groups);

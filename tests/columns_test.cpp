@@ -12,7 +12,8 @@ namespace quorvel::xml {
 namespace {
 
 const ColumnNames& Names() {
-  static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable", "a", "ab", "abc"};
+  static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable",
+                                 "a",    "ab",     "abc",       "AColumnNameLongerThanTwoWords"};
   return names;
 }
 
@@ -29,7 +30,8 @@ void ExpectReaderMatchesSearch(const std::string& text) {
     const ColumnValues read = inStorage.Read(row);
     const ColumnValues measured = anywhere.Read(row);
     const ColumnValues once(row, Names());
-    const char* names[] = {"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable", "a", "ab", "abc"};
+    const char* names[] = {"head", "detail", "IsSubItem", "IsDeleted", "IsTaxable",
+                           "a",    "ab",     "abc",       "AColumnNameLongerThanTwoWords"};
     for (std::size_t column = 0; column < std::size(names); ++column) {
       EXPECT_EQ(read.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
       EXPECT_EQ(measured.Get(column), row.Attribute(names[column])) << "row " << number << ", " << names[column];
@@ -45,6 +47,8 @@ TEST(ColumnReader, ReadsWhatASearchFindsWhateverTheOrder) {
       <z:row detail="2" IsSubItem="False" IsTaxable="False" a="4" ab="5" abc="6"/>
       <z:row abc="7" ab="8" a="9" IsTaxable="x" IsSubItem="y" detail="z"/>
       <z:row IsSubIte="no" IsSubItemX="no" IsDeleted="" a="" other="o" Detail="case"/>
+      <z:row AColumnNameLongerThanTwoWords="long" detail="3"/>
+      <z:row AColumnNameLongerThanTwoWordz="near" AColumnNameLongerThanTwoWords="long"/>
       <z:row/>
       <z:row head="h" detail="d"/>
     </rs:data></xml>)");
