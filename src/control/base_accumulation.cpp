@@ -1,9 +1,9 @@
 #include "control/base_accumulation.hpp"
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "reference/lookup_memo.hpp"
 #include "reference/number_index.hpp"

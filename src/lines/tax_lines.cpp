@@ -42,10 +42,11 @@ void CTaxLines::TaxModelID(std::int32_t model) {
     if (const auto index = tables_->Taxes->IndexOf(modelTax->KeyTaxID)) taxIndexes.push_back(*index);
   }
   std::sort(taxIndexes.begin(), taxIndexes.end());
+  taxIndexes.erase(std::unique(taxIndexes.begin(), taxIndexes.end()), taxIndexes.end());
   std::string statusKey = customerKey_;  // + the tax's key
   for (const std::size_t index : taxIndexes) {
     const CTax* tax = tables_->Taxes->ElementAt(index);
-    CTaxLine& line = Append(tax);  // the taxes are distinct: the table holds each key once
+    CTaxLine& line = Append(tax);  // distinct taxes: no key twice
     statusKey.resize(customerKey_.size());
     statusKey += tax->KeyTaxID;
     const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <deque>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "common/currency.hpp"
 #include "reference/reference_tables.hpp"

@@ -68,7 +68,6 @@ std::shared_ptr<CTaxGroupItem> CTaxGroupItems::AddItem(std::int32_t plngTaxID, b
   return added;
 }
 
-
 std::shared_ptr<CTaxStatus> CTaxStatuses::AddItem(std::string pstrKeyTaxStatus,
                                                   std::string pstrTaxExemptNumber,
                                                   bool pblnIsExempt, std::string pstrTaxExemptType) {

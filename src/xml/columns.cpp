@@ -22,9 +22,11 @@ Word Load(const char* bytes) {
   return word;
 }
 
+// Whether the first and the last word of `a` and `b`, both `length` bytes long, are the same.
 template <typename Word>
 bool SameWords(const char* a, const char* b, std::size_t length) {
-  return Load<Word>(a) == Load<Word>(b) && Load<Word>(a + length - sizeof(Word)) == Load<Word>(b + length - sizeof(Word));
+  const std::size_t last = length - sizeof(Word);
+  return Load<Word>(a) == Load<Word>(b) && Load<Word>(a + last) == Load<Word>(b + last);
 }
 
 // Whether `a` and `b`, both `length` bytes long, are the same bytes: two overlapping word
