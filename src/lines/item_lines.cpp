@@ -7,6 +7,7 @@
 #include "common/conversions.hpp"
 #include "common/error.hpp"
 #include "lines/transaction_columns.hpp"
+#include "reference/keyed_collection.hpp"
 
 namespace quorvel {
 namespace {
@@ -86,10 +87,7 @@ CItemLine& CItemLines::AddItem(Currency pcurQuantity, Currency pcurNetPrice,
 }
 
 const CItemLine* CItemLines::Item(std::int32_t position) const {
-  if (position < 1 || position > Count()) {
-    Raise(errors::kOutOfRange, "position " + std::to_string(position) +
-                                   " is outside the collection (1 to " + std::to_string(Count()) + ")");
-  }
+  RequirePosition(position, Count());
   return &lines_[static_cast<std::size_t>(position - 1)];
 }
 

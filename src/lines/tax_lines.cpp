@@ -85,10 +85,7 @@ CTaxLine* CTaxLines::Item(std::int32_t position) {
 }
 
 const CTaxLine* CTaxLines::Item(std::int32_t position) const {
-  if (position < 1 || position > Count()) {
-    Raise(errors::kOutOfRange, "position " + std::to_string(position) +
-                                   " is outside the collection (1 to " + std::to_string(Count()) + ")");
-  }
+  RequirePosition(position, Count());
   return &lines_[static_cast<std::size_t>(position - 1)];
 }
 

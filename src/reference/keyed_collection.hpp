@@ -22,6 +22,14 @@ inline std::string_view TrimSpaces(std::string_view key) {
   return key;
 }
 
+// Error 9 unless `position` lies in 1..`count`, the positions of a collection of `count` elements.
+inline void RequirePosition(std::int32_t position, std::int32_t count) {
+  if (position < 1 || position > count) {
+    Raise(errors::kOutOfRange, "position " + std::to_string(position) +
+                                   " is outside the collection (1 to " + std::to_string(count) + ")");
+  }
+}
+
 // A look-up key trimmed and hashed once, for looking it up many times.
 class PreparedKey {
  public:
@@ -74,11 +82,7 @@ class KeyedCollection {
 
   // The element at the 1-based `position`; error 9 outside 1..Count.
   std::shared_ptr<Element> Item(std::int32_t position) const {
-    if (position < 1 || position > Count()) {
-      Raise(errors::kOutOfRange, "position " + std::to_string(position) +
-                                     " is outside the collection (1 to " +
-                                     std::to_string(Count()) + ")");
-    }
+    RequirePosition(position, Count());
     return elements_[static_cast<std::size_t>(position - 1)];
   }
 
