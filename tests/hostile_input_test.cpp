@@ -100,12 +100,15 @@ std::string NameOf(const ::testing::TestParamInfo<Case>& info) {
 
 // ---- Transactions ----
 
-// Each test calculates on a thread holding the small islands.
-class HostileTransactions : public ::testing::TestWithParam<HostileCase> {
+// Each test runs on a thread holding the small islands, and leaves it without tables.
+template <typename Case>
+class OnSmallIslands : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override { CQuorvel(MakeMemoryHost(SmallIslands())).LoadTables(); }
   void TearDown() override { ModTax::InstallThreadTables(nullptr); }
 };
+
+class HostileTransactions : public OnSmallIslands<HostileCase> {};
 
 TEST_P(HostileTransactions, AnswerWithAResultOrOneClearError) {
   const HostileCase& hostile = GetParam();
@@ -352,11 +355,7 @@ struct HostileLoad {
 
 void PrintTo(const HostileLoad& hostile, std::ostream* out) { *out << hostile.name; }
 
-class HostileIslands : public ::testing::TestWithParam<HostileLoad> {
- protected:
-  void SetUp() override { CQuorvel(MakeMemoryHost(SmallIslands())).LoadTables(); }
-  void TearDown() override { ModTax::InstallThreadTables(nullptr); }
-};
+class HostileIslands : public OnSmallIslands<HostileLoad> {};
 
 TEST_P(HostileIslands, LoadAllOrFailWithOneClearError) {
   const HostileLoad& hostile = GetParam();
