@@ -159,6 +159,40 @@ INSTANTIATE_TEST_SUITE_P(
                 errors::kOverflow, "tax \"K1\": currency overflow in 922337203685477 + 922337203685477"}),
     [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
 
+// Rows in document order, the header anywhere: which fault a call reports, or its result's
+// TaxItems when it succeeds ("NOHEADER" when the document has no header row).
+struct RowOrderCase {
+  const char* name;
+  std::vector<std::string> rows;
+  const char* outcome;
+};
+
+TEST_F(Calculation, HeaderFaultsComeBeforeDetailFaultsWhereverTheRowsStand) {
+  const std::string badPrice = R"(detail="1" IsSubItem="False" NetPrice="abc")";
+  const std::string badQuantity = R"(detail="1" IsSubItem="False" QtyShipped="?")";
+  const std::string item = R"(detail="1" IsSubItem="False" )" + kItem;
+  const std::string header = R"(head="1" CustomerID="1" TaxModel="1")";
+  const RowOrderCase cases[] = {
+      {"no header", {badPrice}, "NOHEADER"},
+      {"header without model after a bad row", {badPrice, R"(head="1" CustomerID="1")"},
+       "header row: attribute \"TaxModel\" is missing"},
+      {"bad row before the header", {badPrice, header},
+       "detail row at z:row 1: attribute \"NetPrice\": type mismatch: \"abc\" is not a number"},
+      {"the first of two bad rows", {item, badQuantity, header, badPrice},
+       "detail row at z:row 2: attribute \"QtyShipped\": type mismatch: \"?\" is not a number"},
+      {"items on both sides of the header", {item, header, item}, "/12/12/12/12/"},
+  };
+  for (const RowOrderCase& c : cases) {
+    std::string outcome;
+    if (const auto caught = testing::ErrorOf([&] { outcome = CalculateTaxes(*tables_, Rowset(c.rows)); })) {
+      outcome = caught->description;
+    } else if (outcome != "NOHEADER") {
+      outcome = TaxItems(outcome);
+    }
+    EXPECT_EQ(outcome, c.outcome) << c.name;
+  }
+}
+
 TEST_F(Calculation, RowsThatAreNoItemLinesAreNeverConverted) {
   const std::string result = Calc(R"(head="1" CustomerID="1" TaxModel="1")",
                                   {R"(crLineType="DISCOUNT" NetPrice="abc")", R"(EntityName="tblOther" NetPrice="abc")",

@@ -1,5 +1,6 @@
 #include "control/request_intake.hpp"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -30,14 +31,26 @@ std::int32_t HeaderNumber(const char* column, std::string_view value) {
 bool TakeRequest(std::string_view transaction, Calculation& calculation) {
   xml::Document document;
   document.LoadXml(transaction);  // a text that does not parse has no header row
-  const xml::TransactionRows rows = xml::SelectTransactionRows(document, TransactionColumns());
-  if (!rows.header) return false;
-  const xml::ColumnValues& header = rows.header->values;
-  const TransactionColumn customerColumn = header.Has(kShipToId) ? kShipToId : kCustomerId;
-  calculation.customerText = HeaderColumn(header, customerColumn);
-  const std::string_view taxModelText = HeaderColumn(header, kTaxModel);
+  // Item lines are built as the rows go by. A detail row's fault is reported only once the
+  // header row is known to exist and to name its customer and tax model: those come first.
+  std::optional<xml::ColumnValues> header;
+  std::exception_ptr detailFault;
+  xml::ForEachTransactionRow(
+      document, TransactionColumns(), [&](const xml::SelectedRow& row) { header = row.values; },
+      [&](const xml::SelectedRow& row) {
+        if (detailFault) return;
+        try {
+          calculation.itemLines.AddRow(row);
+        } catch (...) {
+          detailFault = std::current_exception();
+        }
+      });
+  if (!header) return false;
+  const TransactionColumn customerColumn = header->Has(kShipToId) ? kShipToId : kCustomerId;
+  calculation.customerText = HeaderColumn(*header, customerColumn);
+  const std::string_view taxModelText = HeaderColumn(*header, kTaxModel);
+  if (detailFault) std::rethrow_exception(detailFault);
   calculation.taxedItems = "/";
-  calculation.itemLines.XMLDOMNodeList(rows.details);
   calculation.taxLines.CustomerID(
       HeaderNumber(kTransactionColumnNames[customerColumn], calculation.customerText));
   const std::int32_t taxModel = HeaderNumber("TaxModel", taxModelText);

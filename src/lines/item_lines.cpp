@@ -19,6 +19,9 @@ std::optional<TransactionColumn> QuantityColumn(std::string_view entityName) {
   return std::nullopt;
 }
 
+// Room for the lines of most transactions at once: every line is moved when the vector grows.
+constexpr std::size_t kLinesReserved = 64;
+
 template <typename Convert>
 auto Converted(const char* column, std::string_view value, Convert convert) {
   return WithContext([&] { return std::string("attribute \"") + column + "\""; },
@@ -41,10 +44,12 @@ void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
 
 void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {
   lines_.reserve(lines_.size() + detailRows.size());
-  for (const xml::SelectedRow& row : detailRows) {
-    WithContext([&] { return "detail row at z:row " + std::to_string(row.number); },
-                [&] { AddFromRow(row.values); });
-  }
+  for (const xml::SelectedRow& row : detailRows) AddRow(row);
+}
+
+void CItemLines::AddRow(const xml::SelectedRow& detailRow) {
+  WithContext([&] { return "detail row at z:row " + std::to_string(detailRow.number); },
+              [&] { AddFromRow(detailRow.values); });
 }
 
 void CItemLines::AddFromRow(const xml::ColumnValues& columns) {
@@ -75,6 +80,7 @@ CItemLine& CItemLines::AddItem(Currency pcurQuantity, Currency pcurNetPrice,
   std::string groupKey = NumberKey('G', plngTaxGroupID);
   const CTaxGroup* group = groups_.Get(plngTaxGroupID, static_cast<std::uint32_t>(plngTaxGroupID),
                                        [&] { return taxGroups_->Find(groupKey); });
+  if (lines_.capacity() == 0) lines_.reserve(kLinesReserved);
   CItemLine& line = lines_.emplace_back(*taxGroups_);
   line.Quantity = pcurQuantity;
   line.NetPrice = pcurNetPrice;

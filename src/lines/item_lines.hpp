@@ -55,6 +55,8 @@ class CItemLines {
   // name are accepted. A value that does not convert fails with the row, the attribute and the
   // value; earlier lines stay.
   void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
+  // The same for one detail row: a line when its line type and entity name are accepted.
+  void AddRow(const xml::SelectedRow& detailRow);
 
   // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I". The reference stays
   // valid until the next line is added.

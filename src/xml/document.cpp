@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kRowName = "z:row";
 
 // The columns that select the rows, and nothing else.
-const ColumnNames& SelectionColumns() {
+const ColumnNames& SelectionColumnNames() {
   static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted"};
   return names;
 }
@@ -68,14 +68,14 @@ std::vector<Row> Document::RowsetRows() const {
 }
 
 std::optional<Element> Document::HeaderRow() const {
-  const TransactionRows rows = SelectTransactionRows(*this, SelectionColumns());
+  const TransactionRows rows = SelectTransactionRows(*this, SelectionColumnNames());
   if (!rows.header) return std::nullopt;
   return rows.header->element;
 }
 
 std::vector<Row> Document::DetailRows() const {
   std::vector<Row> details;
-  for (const SelectedRow& row : SelectTransactionRows(*this, SelectionColumns()).details) {
+  for (const SelectedRow& row : SelectTransactionRows(*this, SelectionColumnNames()).details) {
     details.push_back({row.element, row.number});
   }
   return details;

@@ -19,22 +19,18 @@ constexpr std::size_t kRowsReserved = 64;
 
 }  // namespace
 
+SelectionColumns::SelectionColumns(const ColumnNames& columns)
+    : head(NumberOfRequired(columns, "head")),
+      detail(NumberOfRequired(columns, "detail")),
+      isSubItem(NumberOfRequired(columns, "IsSubItem")),
+      isDeleted(NumberOfRequired(columns, "IsDeleted")) {}
+
 TransactionRows SelectTransactionRows(const Document& document, const ColumnNames& columns) {
-  const std::size_t head = NumberOfRequired(columns, "head");
-  const std::size_t detail = NumberOfRequired(columns, "detail");
-  const std::size_t isSubItem = NumberOfRequired(columns, "IsSubItem");
-  const std::size_t isDeleted = NumberOfRequired(columns, "IsDeleted");
   TransactionRows rows;
   rows.details.reserve(kRowsReserved);
-  ColumnReader reader(columns, document.Storage());
-  document.ForEachRow([&](const Element& row, int number) {
-    const ColumnValues values = reader.Read(row);
-    const bool isHeader = !rows.header && values.Has(head);
-    const bool isDetail =
-        values.Has(detail) && values.Get(isSubItem) == "False" && !values.Has(isDeleted);
-    if (isHeader) rows.header = SelectedRow{row, values, number};
-    if (isDetail) rows.details.push_back({row, values, number});
-  });
+  ForEachTransactionRow(
+      document, columns, [&](const SelectedRow& row) { rows.header = row; },
+      [&](const SelectedRow& row) { rows.details.push_back(row); });
   return rows;
 }
 
