@@ -45,7 +45,7 @@ TEST_P(DecisionTable, SendsTheItemToOneAccumulator) {
   line.OTax(tax.get());
   line.IsExempt = p.exempt;
   std::string list = "/";
-  const bool flag = AccumulateTaxableBase(line, items, {{false}}, list);
+  const bool flag = AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
 
   EXPECT_EQ(flag, p.exempt) << p.name;
   const std::string effect = p.taxType == std::string("$")
@@ -187,7 +187,7 @@ TEST(BaseAccumulation, ATaxKeyNotWrittenAsTheTableWritesItFindsItsGroupItemByTex
     CTaxLine line(tables.groups);
     line.OTax(&tax);
     std::string list = "/";
-    AccumulateTaxableBase(line, items, {{false}}, list);
+    AccumulateTaxableBase(line, items, GatherItemFacts(items, "1", CTaxStatuses()), list);
     EXPECT_EQ(line.TaxableDollars, c.taxable ? Whole(10) : Whole(0)) << c.key;
     EXPECT_EQ(line.NonTaxableDollars, c.taxable ? Whole(0) : Whole(10)) << c.key;
   }

@@ -30,20 +30,14 @@ std::size_t TextHash(std::string_view text) {
   return hash;
 }
 
-// The customer's status for the item's tax group, else for its inventory item. `key` holds
-// "K" + the customer text, `customerPart` bytes long, and is left with more after it.
-bool ItemLevelExemption(const CItemLine& item, std::string& key, std::size_t customerPart,
-                        const CTaxStatuses& statuses, GroupStatusMemo& groupStatuses) {
-  key.resize(customerPart);
+// The customer's status for the item's tax group, else for its inventory item.
+bool ItemLevelExemption(const CItemLine& item, CustomerStatuses& statuses,
+                        GroupStatusMemo& groupStatuses) {
   const std::string& group = item.TaxGroupID();  // lives as long as the line, as the memo needs
-  const CTaxStatus* groupStatus = groupStatuses.Get(group, TextHash(group), [&] {
-    key += group;
-    return statuses.Find(key);
-  });
+  const CTaxStatus* groupStatus =
+      groupStatuses.Get(group, TextHash(group), [&] { return statuses.Find(group); });
   if (groupStatus) return groupStatus->IsExempt;
-  key.resize(customerPart);
-  key += item.InvItemKey;
-  const CTaxStatus* status = statuses.Find(key);
+  const CTaxStatus* status = statuses.Find(item.InvItemKey);
   return status ? status->IsExempt : false;
 }
 
@@ -79,10 +73,9 @@ void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxTyp
   }
 }
 
-void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxType type,
-                std::string& taxedItems) {
-  AppendWithoutCapitalI(taxedItems, item.ItemKey);
-  taxedItems += '/';
+void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const ItemFacts& facts, const CTax& tax,
+                TaxType type, std::string& taxedItems) {
+  taxedItems += facts.taxedEntry;
   if (type.perUnit) {
     if (InsidePriceWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
   } else {
@@ -102,11 +95,12 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
   std::vector<ItemFacts> facts;
   facts.reserve(static_cast<std::size_t>(itemLines.Count()));
   GroupStatusMemo groupStatuses;
-  std::string key = "K";
-  key += customerText;
-  const std::size_t customerPart = key.size();
+  CustomerStatuses customerStatuses(statuses, "K" + std::string(customerText));
   for (const CItemLine& item : itemLines) {
-    facts.push_back({ItemLevelExemption(item, key, customerPart, statuses, groupStatuses)});
+    ItemFacts& itemFacts =
+        facts.emplace_back(ItemFacts{ItemLevelExemption(item, customerStatuses, groupStatuses), {}});
+    AppendWithoutCapitalI(itemFacts.taxedEntry, item.ItemKey);
+    itemFacts.taxedEntry += '/';
   }
   return facts;
 }
@@ -128,7 +122,7 @@ bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
       if (exempt) {
         AddExempt(taxLine, item, tax, type);
       } else {
-        AddTaxable(taxLine, item, tax, type, taxedItems);
+        AddTaxable(taxLine, item, itemFacts, tax, type, taxedItems);
       }
     } else if (type.percentage) {
       taxLine.NonTaxableDollars += item.ExtendedPrice;

@@ -14,6 +14,7 @@ namespace quorvel {
 // What an item line contributes the same way under every tax, worked out once per calculation.
 struct ItemFacts {
   bool exemptForCustomer;  // the customer's status for the item's group, else for the item
+  std::string taxedEntry;  // the item's entry in the taxed-items list: its key without "I", "/"
 };
 
 // The facts of every item line, in collection order, for the customer text as written.

@@ -33,12 +33,12 @@ auto Converted(const char* column, std::string_view value, Convert convert) {
 void CItemLine::TaxGroupID(std::string value) {
   if (value == taxGroupId_) return;
   const CTaxGroup* group = taxGroups_->Find(value);
-  TaxGroupID(std::move(value), group);
+  TaxGroupID(std::string_view(value), group);
 }
 
-void CItemLine::TaxGroupID(std::string value, const CTaxGroup* group) {
+void CItemLine::TaxGroupID(std::string_view value, const CTaxGroup* group) {
   if (value == taxGroupId_) return;
-  taxGroupId_ = std::move(value);
+  taxGroupId_.assign(value);
   if (group) taxGroupItems_ = group->OTaxGroupItems().get();
 }
 
@@ -77,15 +77,15 @@ CItemLine& CItemLines::AddItem(Currency pcurQuantity, Currency pcurNetPrice,
                                Currency pcurExtendedPrice, std::int32_t plngTaxGroupID,
                                bool pblnIsTaxable, std::string_view pstrItemKey,
                                std::string_view pstrInvItemKey) {
-  std::string groupKey = NumberKey('G', plngTaxGroupID);
+  const NumberKeyText groupKey('G', plngTaxGroupID);
   const CTaxGroup* group = groups_.Get(plngTaxGroupID, static_cast<std::uint32_t>(plngTaxGroupID),
-                                       [&] { return taxGroups_->Find(groupKey); });
+                                       [&] { return taxGroups_->Find(groupKey.view()); });
   if (lines_.capacity() == 0) lines_.reserve(kLinesReserved);
   CItemLine& line = lines_.emplace_back(*taxGroups_);
   line.Quantity = pcurQuantity;
   line.NetPrice = pcurNetPrice;
   line.ExtendedPrice = pcurExtendedPrice;
-  line.TaxGroupID(std::move(groupKey), group);
+  line.TaxGroupID(groupKey.view(), group);
   line.IsTaxable = pblnIsTaxable;
   line.ItemKey.assign(1, 'I').append(pstrItemKey);
   line.InvItemKey.assign(1, 'I').append(pstrInvItemKey);

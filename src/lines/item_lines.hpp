@@ -30,7 +30,7 @@ class CItemLine {
   // Sets the group key and, when it changed, takes that group's items (kept when none is found).
   void TaxGroupID(std::string value);
   // The same with the look-up of `value` in the tax group table already made: `group`.
-  void TaxGroupID(std::string value, const CTaxGroup* group);
+  void TaxGroupID(std::string_view value, const CTaxGroup* group);
   // The items of the line's tax group, in the tax group table, or none.
   const CTaxGroupItems* OTaxGroupItems() const { return taxGroupItems_; }
 

@@ -43,13 +43,11 @@ void CTaxLines::TaxModelID(std::int32_t model) {
   }
   std::sort(taxIndexes.begin(), taxIndexes.end());
   taxIndexes.erase(std::unique(taxIndexes.begin(), taxIndexes.end()), taxIndexes.end());
-  std::string statusKey = customerKey_;  // + the tax's key
+  CustomerStatuses statuses(*tables_->TaxStatuses, customerKey_);
   for (const std::size_t index : taxIndexes) {
     const CTax* tax = tables_->Taxes->ElementAt(index);
     CTaxLine& line = Append(tax);  // distinct taxes: no key twice
-    statusKey.resize(customerKey_.size());
-    statusKey += tax->KeyTaxID;
-    const CTaxStatus* status = tables_->TaxStatuses->Find(statusKey);
+    const CTaxStatus* status = statuses.Find(tax->KeyTaxID);
     line.IsExempt = status ? status->IsExempt : false;
   }
 }

@@ -5,10 +5,12 @@
 
 namespace quorvel {
 
+NumberKeyText::NumberKeyText(char prefix, std::int32_t number) : text_{prefix} {
+  size_ = static_cast<std::uint8_t>(std::to_chars(text_ + 1, text_ + sizeof text_, number).ptr - text_);
+}
+
 std::string NumberKey(char prefix, std::int32_t number) {
-  char text[16] = {prefix};
-  const auto end = std::to_chars(text + 1, text + sizeof text, number).ptr;
-  return std::string(text, end);
+  return std::string(NumberKeyText(prefix, number).view());
 }
 
 CTaxModel::CTaxModel() : items_(std::make_shared<CTaxModelItems>()) {}
@@ -77,7 +79,36 @@ std::shared_ptr<CTaxStatus> CTaxStatuses::AddItem(std::string pstrKeyTaxStatus,
   status->TaxExemptNumber = std::move(pstrTaxExemptNumber);
   status->IsExempt = pblnIsExempt;
   status->TaxExemptType = std::move(pstrTaxExemptType);
-  return Append(status, status->KeyTaxStatus);
+  const std::shared_ptr<CTaxStatus>& added = Append(status, status->KeyTaxStatus);
+  prefixes_.Add(added->KeyTaxStatus, static_cast<std::uint32_t>(Count() - 1));
+  return added;
+}
+
+CustomerStatuses::CustomerStatuses(const CTaxStatuses& statuses, std::string_view customerPart)
+    : statuses_(statuses), customerPartSize_(customerPart.size()), key_(customerPart) {
+  // A look-up trims the whole key: only a customer part that starts with no space keeps its
+  // subject's spaces the only ones trimmed.
+  if (!customerPart.empty() && customerPart.front() != ' ') {
+    const std::optional<std::size_t> count = statuses.Prefixes().Candidates(customerPart, candidates_);
+    byCandidates_ = count.has_value();
+    candidateCount_ = count.value_or(0);
+  }
+}
+
+const CTaxStatus* CustomerStatuses::Find(std::string_view subject) {
+  std::string_view wanted = subject;
+  while (!wanted.empty() && wanted.back() == ' ') wanted.remove_suffix(1);
+  if (byCandidates_ && !wanted.empty() && IsSubjectLetter(wanted.front())) {
+    for (const std::uint32_t position : std::span(candidates_).first(candidateCount_)) {
+      const CTaxStatus* status = statuses_.ElementAt(position);
+      const std::string_view filedSubject = std::string_view(status->KeyTaxStatus).substr(customerPartSize_);
+      if (EqualIgnoringCase(filedSubject, wanted)) return status;
+    }
+    return nullptr;
+  }
+  key_.resize(customerPartSize_);
+  key_ += subject;
+  return statuses_.Find(key_);
 }
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 // The collections of the reference tables and of the entities that own items.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,11 +9,23 @@
 #include "reference/entities.hpp"
 #include "reference/keyed_collection.hpp"
 #include "reference/number_index.hpp"
+#include "reference/status_prefixes.hpp"
 
 namespace quorvel {
 
 // "K" + the decimal text of `number` (12 gives K12, -5 gives K-5).
 std::string NumberKey(char prefix, std::int32_t number);
+
+// The text of NumberKey(prefix, number), kept in place: for keys built to be looked up and dropped.
+class NumberKeyText {
+ public:
+  NumberKeyText(char prefix, std::int32_t number);
+  std::string_view view() const { return std::string_view(text_, size_); }
+
+ private:
+  char text_[12];  // a prefix, a sign and ten digits
+  std::uint8_t size_;
+};
 
 // The tax table.
 class CTaxes : public KeyedCollection<CTax> {
@@ -72,6 +85,30 @@ class CTaxStatuses : public KeyedCollection<CTaxStatus> {
   // Adds a status under the complete key `pstrKeyTaxStatus`; error 457 when it is held.
   std::shared_ptr<CTaxStatus> AddItem(std::string pstrKeyTaxStatus, std::string pstrTaxExemptNumber,
                                       bool pblnIsExempt, std::string pstrTaxExemptType);
+  // The statuses filed under the beginnings of their keys.
+  const StatusPrefixes& Prefixes() const { return prefixes_; }
+
+ private:
+  StatusPrefixes prefixes_;
+};
+
+// The look-ups of one customer in the tax status table, for many subjects in a row.
+class CustomerStatuses {
+ public:
+  // Look-ups of `customerPart` ("K" + the customer) + a subject in `statuses`.
+  CustomerStatuses(const CTaxStatuses& statuses, std::string_view customerPart);
+  // What statuses.Find(customerPart + subject) finds.
+  const CTaxStatus* Find(std::string_view subject);
+
+ private:
+  // A customer with more statuses than this is looked up by the whole key, through the hash.
+  static constexpr std::size_t kMostCompared = 8;
+  const CTaxStatuses& statuses_;
+  std::size_t customerPartSize_;
+  std::string key_;  // the customer part, then the subject of the last whole-key look-up
+  bool byCandidates_ = false;  // else by the whole key
+  std::size_t candidateCount_ = 0;
+  std::array<std::uint32_t, kMostCompared> candidates_;  // the positions of the statuses it can find
 };
 
 }  // namespace quorvel
