@@ -88,10 +88,15 @@ CustomerStatuses::CustomerStatuses(const CTaxStatuses& statuses, std::string_vie
     : statuses_(statuses), customerPartSize_(customerPart.size()), key_(customerPart) {
   // A look-up trims the whole key: only a customer part that starts with no space keeps its
   // subject's spaces the only ones trimmed.
-  if (!customerPart.empty() && customerPart.front() != ' ') {
-    const std::optional<std::size_t> count = statuses.Prefixes().Candidates(customerPart, candidates_);
-    byCandidates_ = count.has_value();
-    candidateCount_ = count.value_or(0);
+  if (customerPart.empty() || customerPart.front() == ' ') return;
+  std::array<std::uint32_t, kMostCompared> positions;
+  const std::optional<std::size_t> count = statuses.Prefixes().Candidates(customerPart, positions);
+  if (!count) return;
+  byCandidates_ = true;
+  candidateCount_ = *count;
+  for (std::size_t i = 0; i < candidateCount_; ++i) {
+    candidates_[i] = statuses.ElementAt(positions[i]);
+    candidateSubjects_[i] = std::string_view(candidates_[i]->KeyTaxStatus).substr(customerPartSize_);
   }
 }
 
@@ -99,10 +104,9 @@ const CTaxStatus* CustomerStatuses::Find(std::string_view subject) {
   std::string_view wanted = subject;
   while (!wanted.empty() && wanted.back() == ' ') wanted.remove_suffix(1);
   if (byCandidates_ && !wanted.empty() && IsSubjectLetter(wanted.front())) {
-    for (const std::uint32_t position : std::span(candidates_).first(candidateCount_)) {
-      const CTaxStatus* status = statuses_.ElementAt(position);
-      const std::string_view filedSubject = std::string_view(status->KeyTaxStatus).substr(customerPartSize_);
-      if (EqualIgnoringCase(filedSubject, wanted)) return status;
+    for (std::size_t i = 0; i < candidateCount_; ++i) {
+      const std::string_view filed = candidateSubjects_[i];
+      if (filed.size() == wanted.size() && EqualIgnoringCase(filed, wanted)) return candidates_[i];
     }
     return nullptr;
   }

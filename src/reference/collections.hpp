@@ -108,7 +108,9 @@ class CustomerStatuses {
   std::string key_;  // the customer part, then the subject of the last whole-key look-up
   bool byCandidates_ = false;  // else by the whole key
   std::size_t candidateCount_ = 0;
-  std::array<std::uint32_t, kMostCompared> candidates_;  // the positions of the statuses it can find
+  // The statuses the customer part can find, with what follows the customer part in their keys.
+  std::array<const CTaxStatus*, kMostCompared> candidates_{};
+  std::array<std::string_view, kMostCompared> candidateSubjects_;
 };
 
 }  // namespace quorvel
