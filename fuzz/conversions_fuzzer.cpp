@@ -171,7 +171,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              Reference(text, 0, "2147483648", "2147483647"));
   ExpectSame("ToInteger", text, Engine([&] { return std::int64_t{ToInteger(text)}; }),
              Reference(text, 0, "32768", "32767"));
-  ExpectSame("ToBoolean", text, Engine([&] { return std::int64_t{ToBoolean(text)}; }),
-             fuzz::ReferenceBoolean(text));
+  const fuzz::Outcome boolean = Engine([&] { return std::int64_t{ToBoolean(text)}; });
+  ExpectSame("ToBoolean", text, boolean, fuzz::ReferenceBoolean(text));
+
+  // A parsed row's values are read as NUL-terminated texts: up to the first NUL, the same.
+  const std::string terminated(text.substr(0, text.find('\0')));
+  if (terminated.size() == text.size()) {
+    ExpectSame("ToCurrency of the terminated text", text,
+               Engine([&] { return ToCurrency(terminated.c_str()).Units(); }), currency);
+    ExpectSame("ToLong of the terminated text", text,
+               Engine([&] { return std::int64_t{ToLong(terminated.c_str())}; }),
+               Engine([&] { return std::int64_t{ToLong(text)}; }));
+    ExpectSame("ToBoolean of the terminated text", text,
+               Engine([&] { return std::int64_t{ToBoolean(terminated.c_str())}; }), boolean);
+  }
   return 0;
 }

@@ -64,5 +64,34 @@ TEST(XPathNumberEdges, WholeNumbersOnBothSidesOfTheShortCut) {
   EXPECT_TRUE(std::isnan(XPathNumberOrNaN("-")));
 }
 
+// What a conversion gives: its value as text, or its error's number and message.
+template <typename Convert>
+std::string Outcome(Convert convert) {
+  std::string outcome;
+  if (const auto caught = testing::ErrorOf([&] { outcome = std::to_string(convert()); })) {
+    return std::to_string(caught->number) + ": " + caught->description;
+  }
+  return outcome;
+}
+
+TEST(TerminatedTexts, ConvertAsTheirMeasuredTextsDo) {
+  const char* const texts[] = {
+      "", "0", "-0", "7", "-7", "162.3600", "81.18", "1.23456", "-.5", "5.", ".", "-", "--1", "+1.5",
+      " 1.5", "1.5 ", "1.2.3", "12a", "a12", "2147483647", "2147483648", "-2147483648", "12.5", "13.5",
+      "922337203685477.5807", "922337203685477.5808", "99999999999999999999", "True", "False", "true",
+      "FALSE", " True", "True ", "Tru", "Truex", "Fals", "Falsey", "1", "0.0", "0.001", "T"};
+  for (const char* text : texts) {
+    const std::string_view measured(text);
+    EXPECT_EQ(Outcome([&] { return ToCurrency(text).Units(); }),
+              Outcome([&] { return ToCurrency(measured).Units(); })) << '"' << text << '"';
+    EXPECT_EQ(Outcome([&] { return ToLong(text); }), Outcome([&] { return ToLong(measured); })) << '"' << text << '"';
+    EXPECT_EQ(Outcome([&] { return ToBoolean(text); }), Outcome([&] { return ToBoolean(measured); }))
+        << '"' << text << '"';
+  }
+  EXPECT_EQ(ToCurrency("162.3600").Units(), 1623600);
+  EXPECT_TRUE(ToBoolean("True"));
+  EXPECT_FALSE(ToBoolean("False"));
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -97,39 +97,76 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
   return true;
 }
 
+// Where a text ends: at a known end, or at its terminating NUL.
+struct KnownEnd {
+  const char* end;
+  bool At(const char* position) const { return position == end; }
+};
+struct Terminator {
+  bool At(const char* position) const { return *position == '\0'; }
+};
+
+bool IsDigitAt(const char* position) { return static_cast<unsigned char>(*position - '0') < 10; }
+
 // The usual form, handled without the general path: an optional "-", digits, an optional point
 // with at most `decimals` digits after it, nothing else, at most 18 digits once padded to
 // `decimals` places (so that the count fits 64 bits). The count of units of 10^-decimals, or
 // nothing for any other text, which the general path then reads.
-std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
+template <typename End>
+std::optional<std::int64_t> PlainScaled(const char* position, End end, int decimals) {
   constexpr std::size_t kMaxDigits = 18;
   static constexpr std::int64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000};
-  const char* position = text.data();
-  const char* const end = position + text.size();
-  const bool negative = position != end && *position == '-';
+  const bool negative = !end.At(position) && *position == '-';
   position += negative ? 1 : 0;
   // Digits are summed without checks; the counts below reject any text whose sum could overflow.
   std::uint64_t value = 0;
   const char* const whole = position;
-  while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+  while (!end.At(position) && IsDigitAt(position)) {
     value = value * 10 + static_cast<unsigned char>(*position++ - '0');
   }
   const auto wholeDigits = static_cast<std::size_t>(position - whole);
   std::size_t places = 0;
-  if (position != end && *position == '.') {
+  if (!end.At(position) && *position == '.') {
     const char* const fraction = ++position;
-    while (position != end && static_cast<unsigned char>(*position - '0') < 10) {
+    while (!end.At(position) && IsDigitAt(position)) {
       value = value * 10 + static_cast<unsigned char>(*position++ - '0');
     }
     places = static_cast<std::size_t>(position - fraction);
   }
   const auto scale = static_cast<std::size_t>(decimals);
-  if (position != end || wholeDigits + places == 0 || places > scale ||
+  if (!end.At(position) || wholeDigits + places == 0 || places > scale ||
       wholeDigits + scale >= kMaxDigits || scale >= std::size(kPowersOfTen)) {
     return std::nullopt;
   }
   const auto units = static_cast<std::int64_t>(value) * kPowersOfTen[scale - places];
   return negative ? -units : units;
+}
+
+std::optional<std::int64_t> PlainScaled(std::string_view text, int decimals) {
+  return PlainScaled(text.data(), KnownEnd{text.data() + text.size()}, decimals);
+}
+
+std::optional<std::int32_t> PlainLong(std::optional<std::int64_t> plain) {
+  if (plain && *plain >= std::numeric_limits<std::int32_t>::min() &&
+      *plain <= std::numeric_limits<std::int32_t>::max()) {
+    return static_cast<std::int32_t>(*plain);
+  }
+  return std::nullopt;
+}
+
+Currency GeneralCurrency(std::string_view text) {
+  const std::optional<__int128> units = ScaledValue(ScanOrFail(text), 4);
+  if (!units || *units < std::numeric_limits<std::int64_t>::min() ||
+      *units > std::numeric_limits<std::int64_t>::max()) {
+    OutOfRange(text, "currency");
+  }
+  return Currency::FromUnits(static_cast<std::int64_t>(*units));
+}
+
+// Whether the terminated `text` is exactly `word`, compared without measuring either.
+bool IsExactly(const char* text, const char* word) {
+  while (*word != '\0' && *text == *word) ++text, ++word;
+  return *text == '\0' && *word == '\0';
 }
 
 }  // namespace
@@ -153,11 +190,12 @@ std::optional<DecimalText> ScanDecimal(std::string_view text) {
 }
 
 std::int32_t ToLong(std::string_view text) {
-  const std::optional<std::int64_t> plain = PlainScaled(text, 0);
-  if (plain && *plain >= std::numeric_limits<std::int32_t>::min() &&
-      *plain <= std::numeric_limits<std::int32_t>::max()) {
-    return static_cast<std::int32_t>(*plain);
-  }
+  if (const std::optional<std::int32_t> plain = PlainLong(PlainScaled(text, 0))) return *plain;
+  return ToIntegerOfRange<std::int32_t>(text, "a 32-bit integer");
+}
+
+std::int32_t ToLong(const char* text) {
+  if (const std::optional<std::int32_t> plain = PlainLong(PlainScaled(text, Terminator{}, 0))) return *plain;
   return ToIntegerOfRange<std::int32_t>(text, "a 32-bit integer");
 }
 
@@ -167,12 +205,14 @@ std::int16_t ToInteger(std::string_view text) {
 
 Currency ToCurrency(std::string_view text) {
   if (const std::optional<std::int64_t> plain = PlainScaled(text, 4)) return Currency::FromUnits(*plain);
-  const std::optional<__int128> units = ScaledValue(ScanOrFail(text), 4);
-  if (!units || *units < std::numeric_limits<std::int64_t>::min() ||
-      *units > std::numeric_limits<std::int64_t>::max()) {
-    OutOfRange(text, "currency");
+  return GeneralCurrency(text);
+}
+
+Currency ToCurrency(const char* text) {
+  if (const std::optional<std::int64_t> plain = PlainScaled(text, Terminator{}, 4)) {
+    return Currency::FromUnits(*plain);
   }
-  return Currency::FromUnits(static_cast<std::int64_t>(*units));
+  return GeneralCurrency(text);
 }
 
 bool ToBoolean(std::string_view text) {
@@ -190,6 +230,12 @@ bool ToBoolean(std::string_view text) {
     }
   }
   return false;
+}
+
+bool ToBoolean(const char* text) {
+  if (IsExactly(text, "True")) return true;
+  if (IsExactly(text, "False")) return false;
+  return ToBoolean(std::string_view(text));
 }
 
 }  // namespace quorvel

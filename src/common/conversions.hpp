@@ -35,4 +35,10 @@ Currency ToCurrency(std::string_view text);
 // "True" or "False" in any letter case, or a number (zero false, anything else true).
 bool ToBoolean(std::string_view text);
 
+// The same three for a NUL-terminated text, which their usual forms read without measuring it
+// first: the values of a parsed row are read this way.
+std::int32_t ToLong(const char* text);
+Currency ToCurrency(const char* text);
+bool ToBoolean(const char* text);
+
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 #include "lines/item_lines.hpp"
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,17 +14,17 @@ namespace quorvel {
 namespace {
 
 // The quantity column of an entity, or nothing when rows of that entity are no item lines.
-std::optional<TransactionColumn> QuantityColumn(std::string_view entityName) {
-  if (entityName == "tblWODet") return kQtyOrdered;
-  if (entityName == "tblShipmentDet" || entityName == "tblTransItem") return kQtyShipped;
+std::optional<TransactionColumn> QuantityColumn(const char* entityName) {
+  if (std::strcmp(entityName, "tblWODet") == 0) return kQtyOrdered;
+  if (std::strcmp(entityName, "tblShipmentDet") == 0 || std::strcmp(entityName, "tblTransItem") == 0) return kQtyShipped;
   return std::nullopt;
 }
 
 // Room for the lines of most transactions at once: every line is moved when the vector grows.
 constexpr std::size_t kLinesReserved = 64;
 
-template <typename Convert>
-auto Converted(const char* column, std::string_view value, Convert convert) {
+template <typename Result>
+Result Converted(const char* column, const char* value, Result (*convert)(const char*)) {
   return WithContext([&] { return std::string("attribute \"") + column + "\""; },
                      [&] { return convert(value); });
 }
@@ -54,15 +55,15 @@ void CItemLines::AddRow(const xml::SelectedRow& detailRow) {
 
 void CItemLines::AddFromRow(const xml::ColumnValues& columns) {
   // The attribute reader's rule throughout: a default only for an absent column.
-  const std::string_view lineType = columns.Read(kLineType, "ITEM");
-  if (lineType != "ITEM" && lineType != "FREIGHT") return;
-  const auto quantityColumn = QuantityColumn(columns.Read(kEntityName, "tblTransItem"));
+  const char* const lineType = columns.ReadText(kLineType, "ITEM");
+  if (std::strcmp(lineType, "ITEM") != 0 && std::strcmp(lineType, "FREIGHT") != 0) return;
+  const auto quantityColumn = QuantityColumn(columns.ReadText(kEntityName, "tblTransItem"));
   if (!quantityColumn) return;
-  const std::string_view quantity = columns.Read(*quantityColumn, "0");
-  const std::string_view netPrice = columns.Read(kNetPrice, "0");
-  const std::string_view extendedPrice = columns.Read(kExtendedPrice, "0");
-  const std::string_view taxGroupId = columns.Read(kTaxGroupId, "0");
-  const std::string_view isTaxable = columns.Read(kIsTaxable, "False");
+  const char* const quantity = columns.ReadText(*quantityColumn, "0");
+  const char* const netPrice = columns.ReadText(kNetPrice, "0");
+  const char* const extendedPrice = columns.ReadText(kExtendedPrice, "0");
+  const char* const taxGroupId = columns.ReadText(kTaxGroupId, "0");
+  const char* const isTaxable = columns.ReadText(kIsTaxable, "False");
   const std::string_view itemKey = columns.Read(kLocInvItemId, "");
   const std::string_view invItemKey = columns.Read(kInvItemId, "");
   const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);

@@ -20,15 +20,15 @@ std::string_view Required(const xml::Row& row, const char* column) {
 }
 
 // `convert(value)`, an error naming the column.
-template <typename Convert>
-auto Converted(const char* column, std::string_view value, Convert convert) {
+template <typename Result>
+Result Converted(const char* column, std::string_view value, Result (*convert)(std::string_view)) {
   return WithContext([&] { return std::string("attribute \"") + column + "\""; },
                      [&] { return convert(value); });
 }
 
 // The column converted when the row has it, `absent` when it does not.
-template <typename Value, typename Convert>
-Value Optional(const xml::Row& row, const char* column, Value absent, Convert convert) {
+template <typename Value>
+Value Optional(const xml::Row& row, const char* column, Value absent, Value (*convert)(std::string_view)) {
   const std::optional<std::string_view> value = row.element.Attribute(column);
   return value ? Converted(column, *value, convert) : absent;
 }

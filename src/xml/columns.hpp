@@ -60,6 +60,10 @@ class ColumnValues {
   std::string_view Read(std::size_t column, std::string_view defaultValue) const {
     return values_[column] ? std::string_view(values_[column]) : defaultValue;
   }
+  // The same as a NUL-terminated text, not measured.
+  const char* ReadText(std::size_t column, const char* defaultValue) const {
+    return values_[column] ? values_[column] : defaultValue;
+  }
 
  private:
   friend class ColumnReader;
