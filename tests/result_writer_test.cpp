@@ -70,5 +70,25 @@ TEST(AppendEscaped, LeavesOrdinaryTextUnchanged) {
   EXPECT_EQ(out, "State Tax 'A' / 7% $");
 }
 
+// Each special character at every position of texts longer than a few words, and two in a
+// row: the text is scanned a word at a time, so a miss at any offset would show here.
+TEST(AppendEscaped, FindsEverySpecialCharacterWhereverItStands) {
+  const std::pair<char, const char*> specials[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
+  for (const auto& [special, escaped] : specials) {
+    for (std::size_t length = 1; length <= 26; ++length) {
+      for (std::size_t at = 0; at < length; ++at) {
+        std::string text(length, 'x');
+        text[at] = special;
+        if (at + 1 < length) text[at + 1] = special;
+        std::string expected;
+        for (char c : text) expected += c == special ? escaped : std::string(1, c);
+        std::string out = "/";
+        AppendEscaped(out, text);
+        EXPECT_EQ(out, "/" + expected) << special << " at " << at << " of " << length;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quorvel

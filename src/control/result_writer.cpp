@@ -1,5 +1,8 @@
 #include "control/result_writer.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 #include "common/number_text.hpp"
 
 namespace quorvel {
@@ -72,12 +75,33 @@ void AppendRow(std::string& out, const CTaxLine& line) {
 
 bool IsSpecial(char c) { return c == '&' || c == '<' || c == '>' || c == '"'; }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+
+// Whether any byte of `word` is zero.
+bool HasZeroByte(std::uint64_t word) { return ((word - kOnes) & ~word & (0x80 * kOnes)) != 0; }
+
+// Whether any of the eight bytes at `bytes` needs escaping.
+bool HasSpecialIn8(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return HasZeroByte(word ^ ('&' * kOnes)) || HasZeroByte(word ^ ('<' * kOnes)) ||
+         HasZeroByte(word ^ ('>' * kOnes)) || HasZeroByte(word ^ ('"' * kOnes));
+}
+
+// The position of the first byte of `text` that needs escaping, or its size: eight bytes at a
+// time, since most texts (the taxed-items list above all) have none.
+std::size_t FirstSpecial(std::string_view text) {
+  std::size_t position = 0;
+  while (position + 8 <= text.size() && !HasSpecialIn8(text.data() + position)) position += 8;
+  while (position < text.size() && !IsSpecial(text[position])) ++position;
+  return position;
+}
+
 }  // namespace
 
 void AppendEscaped(std::string& out, std::string_view text) {
   while (!text.empty()) {
-    std::size_t special = 0;
-    while (special < text.size() && !IsSpecial(text[special])) ++special;
+    const std::size_t special = FirstSpecial(text);
     out.append(text.substr(0, special));  // the run before it, in one piece
     if (special == text.size()) return;
     switch (text[special]) {
