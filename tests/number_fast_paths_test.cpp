@@ -84,7 +84,8 @@ TEST(TerminatedTexts, ConvertAsTheirMeasuredTextsDo) {
     const std::string_view measured(text);
     EXPECT_EQ(Outcome([&] { return ToCurrency(text).Units(); }),
               Outcome([&] { return ToCurrency(measured).Units(); })) << '"' << text << '"';
-    EXPECT_EQ(Outcome([&] { return ToLong(text); }), Outcome([&] { return ToLong(measured); })) << '"' << text << '"';
+    EXPECT_EQ(Outcome([&] { return ToLong(text); }), Outcome([&] { return ToLong(measured); }))
+        << '"' << text << '"';
     EXPECT_EQ(Outcome([&] { return ToBoolean(text); }), Outcome([&] { return ToBoolean(measured); }))
         << '"' << text << '"';
   }

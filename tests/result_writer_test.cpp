@@ -73,7 +73,8 @@ TEST(AppendEscaped, LeavesOrdinaryTextUnchanged) {
 // Each special character at every position of texts longer than a few words, and two in a
 // row: the text is scanned a word at a time, so a miss at any offset would show here.
 TEST(AppendEscaped, FindsEverySpecialCharacterWhereverItStands) {
-  const std::pair<char, const char*> specials[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
+  const std::pair<char, const char*> specials[] = {
+      {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}};
   for (const auto& [special, escaped] : specials) {
     for (std::size_t length = 1; length <= 26; ++length) {
       for (std::size_t at = 0; at < length; ++at) {

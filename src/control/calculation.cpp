@@ -12,19 +12,25 @@
 #include "quorvel/quorvel.hpp"
 
 namespace quorvel {
+namespace {
+
+// Room for every item listed under every tax, so that the list is not copied as it grows;
+// capped, for a document of many items that few taxes fall on.
+void ReserveTaxedItems(std::string& taxedItems, const std::vector<ItemFacts>& facts, std::int32_t taxLines) {
+  constexpr std::size_t kMostReserved = 64 * 1024;
+  std::size_t listed = 0;
+  for (const ItemFacts& itemFacts : facts) listed += itemFacts.taxedEntry.size();
+  taxedItems.reserve(std::min(kMostReserved, taxedItems.size() + listed * static_cast<std::size_t>(taxLines)));
+}
+
+}  // namespace
 
 std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction) {
   Calculation calculation(tables);
   if (!TakeRequest(transaction, calculation)) return "NOHEADER";
   const std::vector<ItemFacts> facts =
       GatherItemFacts(calculation.itemLines, calculation.customerText, *tables.TaxStatuses);
-  // Room for every item listed under every tax, so that the list is not copied as it grows;
-  // capped, for a document of many items that few taxes fall on.
-  constexpr std::size_t kMostReserved = 64 * 1024;
-  std::size_t listed = 0;
-  for (const ItemFacts& itemFacts : facts) listed += itemFacts.taxedEntry.size();
-  calculation.taxedItems.reserve(std::min(
-      kMostReserved, calculation.taxedItems.size() + listed * static_cast<std::size_t>(calculation.taxLines.Count())));
+  ReserveTaxedItems(calculation.taxedItems, facts, calculation.taxLines.Count());
   // One tax line at a time: its base, then its tax, before the next line starts, so that a
   // percentage tax sees the final tax of every line before it.
   for (CTaxLine& taxLine : calculation.taxLines) {

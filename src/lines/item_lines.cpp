@@ -16,7 +16,9 @@ namespace {
 // The quantity column of an entity, or nothing when rows of that entity are no item lines.
 std::optional<TransactionColumn> QuantityColumn(const char* entityName) {
   if (std::strcmp(entityName, "tblWODet") == 0) return kQtyOrdered;
-  if (std::strcmp(entityName, "tblShipmentDet") == 0 || std::strcmp(entityName, "tblTransItem") == 0) return kQtyShipped;
+  if (std::strcmp(entityName, "tblShipmentDet") == 0 || std::strcmp(entityName, "tblTransItem") == 0) {
+    return kQtyShipped;
+  }
   return std::nullopt;
 }
 
