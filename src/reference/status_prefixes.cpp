@@ -13,25 +13,35 @@ bool IsSubjectLetter(char c) {
 
 void StatusPrefixes::Add(std::string_view key, std::uint32_t position) {
   const std::size_t last = std::min(key.size() - (key.empty() ? 0 : 1), kLongestPrefix);
+  std::size_t lengths[kMostFilings];
+  std::size_t count = 0;
   for (std::size_t length = 1; length <= last; ++length) {
     if (!IsSubjectLetter(key[length])) continue;
-    const std::string_view prefix = key.substr(0, length);
-    std::optional<std::size_t> shelf = prefixes_.Find(prefix);
-    if (!shelf) {
-      shelves_.emplace_back();
-      shelf = shelves_.size() - 1;
-      prefixes_.Add(prefix, *shelf);
+    if (count == kMostFilings) {
+      complete_ = false;
+      return;
     }
-    Shelf& filed = shelves_[*shelf];
-    filings_.push_back({position, filed.latest});
-    filed.latest = static_cast<std::uint32_t>(filings_.size());
-    ++filed.count;
+    lengths[count++] = length;
   }
+  for (const std::size_t length : std::span(lengths, count)) File(key.substr(0, length), position);
+}
+
+void StatusPrefixes::File(std::string_view prefix, std::uint32_t position) {
+  std::optional<std::size_t> shelf = prefixes_.Find(prefix);
+  if (!shelf) {
+    shelves_.emplace_back();
+    shelf = shelves_.size() - 1;
+    prefixes_.Add(prefix, *shelf);
+  }
+  Shelf& filed = shelves_[*shelf];
+  filings_.push_back({position, filed.latest});
+  filed.latest = static_cast<std::uint32_t>(filings_.size());
+  ++filed.count;
 }
 
 std::optional<std::size_t> StatusPrefixes::Candidates(std::string_view customerPart,
                                                       std::span<std::uint32_t> out) const {
-  if (customerPart.size() > kLongestPrefix) return std::nullopt;
+  if (!complete_ || customerPart.size() > kLongestPrefix) return std::nullopt;
   const std::optional<std::size_t> number = prefixes_.Find(customerPart);
   if (!number) return 0;
   const Shelf& shelf = shelves_[*number];

@@ -22,13 +22,17 @@ class StatusPrefixes {
  public:
   // Customer parts longer than this are not indexed: their look-ups go by the whole key.
   static constexpr std::size_t kLongestPrefix = 32;
+  // A key with more beginnings than this is filed under none, and every look-up then goes by
+  // the whole key: a table of such keys would otherwise grow far beyond its island.
+  static constexpr std::size_t kMostFilings = 4;
 
   // Files the status at `position`, keyed `key`, under the beginnings of `key` that a subject
   // letter follows.
   void Add(std::string_view key, std::uint32_t position);
 
   // Writes to `out` the positions of the statuses a key `customerPart` + a subject could be, and
-  // gives their number; nothing when `customerPart` is too long to say or `out` too short.
+  // gives their number; nothing when the index cannot say (a customer part too long, a key
+  // filed under none) or `out` is too short.
   std::optional<std::size_t> Candidates(std::string_view customerPart, std::span<std::uint32_t> out) const;
 
  private:
@@ -41,6 +45,9 @@ class StatusPrefixes {
     std::uint32_t latest = 0;  // the last filing's number + 1
     std::uint32_t count = 0;
   };
+  // Files the status at `position` under `prefix`.
+  void File(std::string_view prefix, std::uint32_t position);
+  bool complete_ = true;        // every key is filed under all its beginnings
   KeyIndex prefixes_;           // a beginning of keys, to its shelf
   std::vector<Shelf> shelves_;
   std::vector<Filing> filings_;
