@@ -82,7 +82,9 @@ class CTaxGroupItems : public KeyedCollection<CTaxGroupItem> {
 // The tax status table.
 class CTaxStatuses : public KeyedCollection<CTaxStatus> {
  public:
-  // Adds a status under the complete key `pstrKeyTaxStatus`; error 457 when it is held.
+  // Adds a status under the complete key `pstrKeyTaxStatus`; error 457, the table unchanged,
+  // when it is held. Should memory run out while the status is filed by its key's beginnings,
+  // the status stays and look-ups go by whole keys from then on.
   std::shared_ptr<CTaxStatus> AddItem(std::string pstrKeyTaxStatus, std::string pstrTaxExemptNumber,
                                       bool pblnIsExempt, std::string pstrTaxExemptType);
   // The statuses filed under the beginnings of their keys.

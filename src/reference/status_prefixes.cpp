@@ -23,7 +23,12 @@ void StatusPrefixes::Add(std::string_view key, std::uint32_t position) {
     }
     lengths[count++] = length;
   }
-  for (const std::size_t length : std::span(lengths, count)) File(key.substr(0, length), position);
+  try {
+    for (const std::size_t length : std::span(lengths, count)) File(key.substr(0, length), position);
+  } catch (...) {
+    complete_ = false;  // a status filed under fewer beginnings than it has: trust none
+    throw;
+  }
 }
 
 void StatusPrefixes::File(std::string_view prefix, std::uint32_t position) {

@@ -30,7 +30,9 @@ struct SelectionColumns {
   explicit SelectionColumns(const ColumnNames& columns);
 
   // Whether a row with `values` is the header row, given whether one was met before it.
-  bool IsHeader(const ColumnValues& values, bool headerMet) const { return !headerMet && values.Has(head); }
+  bool IsHeader(const ColumnValues& values, bool headerMet) const {
+    return !headerMet && values.Has(head);
+  }
   // Whether a row with `values` is a detail row.
   bool IsDetail(const ColumnValues& values) const {
     return values.Has(detail) && values.Get(isSubItem) == "False" && !values.Has(isDeleted);
