@@ -1,55 +1,54 @@
 // `quorvel tables`: load the six islands and show what was loaded.
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "commands.hpp"
-#include "common/number_text.hpp"
-#include "reference/reference_tables.hpp"
+#include "quorvel/quorvel.hpp"
 
 namespace quorvel::cli {
 namespace {
 
-void PrintCounts(std::ostream& out, const ReferenceTables& tables) {
-  out << "taxes: " << tables.Taxes->Count() << "\n"
-      << "tax models: " << tables.TaxModels->Count() << "\n"
-      << "tax groups: " << tables.TaxGroups->Count() << "\n"
-      << "tax statuses: " << tables.TaxStatuses->Count() << "\n";
+void PrintCounts(std::ostream& out, const TableCounts& counts) {
+  out << "taxes: " << counts.taxes << "\n"
+      << "tax models: " << counts.taxModels << "\n"
+      << "tax groups: " << counts.taxGroups << "\n"
+      << "tax statuses: " << counts.taxStatuses << "\n";
 }
 
-void PrintTaxes(std::ostream& out, const CTaxes& taxes) {
+void PrintTaxes(std::ostream& out, const std::vector<TablesView::Tax>& taxes) {
   out << "\nTaxes (key, description, type, rate, threshold, cut-off, sequence)\n";
   for (const auto& tax : taxes) {
-    out << "  " << tax->KeyTaxID << "\t\"" << tax->Description << "\"\ttype \"" << tax->crTaxType
-        << "\"\trate " << NumberText(tax->TaxRate) << "\tthreshold " << NumberText(tax->ThreshHold)
-        << "\tcut-off " << NumberText(tax->CutOff) << "\tsequence " << tax->Sequence << "\n";
+    out << "  " << tax.key << "\t\"" << tax.description << "\"\ttype \"" << tax.taxType << "\"\trate "
+        << tax.rate << "\tthreshold " << tax.threshold << "\tcut-off " << tax.cutoff << "\tsequence "
+        << tax.sequence << "\n";
   }
 }
 
-void PrintTaxModels(std::ostream& out, const CTaxModels& models) {
+void PrintTaxModels(std::ostream& out, const std::vector<TablesView::TaxModel>& models) {
   out << "\nTax models (key: taxes)\n";
   for (const auto& model : models) {
-    out << "  " << model->KeyTaxModelID << ":";
-    for (const auto& item : *model->OTaxModelItems()) out << " " << item->KeyTaxID;
+    out << "  " << model.key << ":";
+    for (const auto& tax : model.taxes) out << " " << tax;
     out << "\n";
   }
 }
 
-void PrintTaxGroups(std::ostream& out, const CTaxGroups& groups) {
+void PrintTaxGroups(std::ostream& out, const std::vector<TablesView::TaxGroup>& groups) {
   out << "\nTax groups (key: tax=taxable)\n";
   for (const auto& group : groups) {
-    out << "  " << group->KeyTaxGroupID << ":";
-    for (const auto& item : *group->OTaxGroupItems()) {
-      out << " " << item->KeyTaxID << "=" << (item->IsTaxable ? "taxable" : "not-taxable");
+    out << "  " << group.key << ":";
+    for (const auto& item : group.taxes) {
+      out << " " << item.tax << "=" << (item.taxable ? "taxable" : "not-taxable");
     }
     out << "\n";
   }
 }
 
-void PrintTaxStatuses(std::ostream& out, const CTaxStatuses& statuses) {
+void PrintTaxStatuses(std::ostream& out, const std::vector<TablesView::TaxStatus>& statuses) {
   out << "\nTax statuses (key, kind, exemption number)\n";
   for (const auto& status : statuses) {
-    out << "  " << status->KeyTaxStatus << "\t" << status->TaxExemptType << "\t\""
-        << status->TaxExemptNumber << "\"\n";
+    out << "  " << status.key << "\t" << status.exemptType << "\t\"" << status.exemptNumber << "\"\n";
   }
 }
 
@@ -65,11 +64,12 @@ void AddTablesCommand(CLI::App& app, Action& run) {
   command->callback([&run, folder] {
     run = [folder] {
       const auto tables = LoadReferenceTables(*TablesHost(*folder));
-      PrintCounts(std::cout, *tables);
-      PrintTaxes(std::cout, *tables->Taxes);
-      PrintTaxModels(std::cout, *tables->TaxModels);
-      PrintTaxGroups(std::cout, *tables->TaxGroups);
-      PrintTaxStatuses(std::cout, *tables->TaxStatuses);
+      const TablesView view = ViewTables(*tables);
+      PrintCounts(std::cout, CountRows(*tables));
+      PrintTaxes(std::cout, view.taxes);
+      PrintTaxModels(std::cout, view.taxModels);
+      PrintTaxGroups(std::cout, view.taxGroups);
+      PrintTaxStatuses(std::cout, view.taxStatuses);
       return 0;
     };
   });

@@ -5,12 +5,16 @@
 // result row per tax. This header is the whole public surface of the library.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "quorvel/version.hpp"
 
 namespace quorvel {
 
@@ -18,6 +22,7 @@ namespace quorvel {
 namespace errors {
 inline constexpr int kAbsentKey = 5;        // a key not in a collection (never escapes Item)
 inline constexpr int kOverflow = 6;         // a number or amount outside its range
+inline constexpr int kOutOfMemory = 7;      // memory ran out (never taken for "not XML")
 inline constexpr int kOutOfRange = 9;       // a collection position outside 1..Count
 inline constexpr int kTypeMismatch = 13;    // a text that is no number or Boolean
 inline constexpr int kObjectNotSet = 91;    // a missing attribute, tax model or other object
@@ -93,6 +98,71 @@ std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host)
 // loaded the same tables. Throws Error.
 std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction);
 
+// Like CalculateTaxes above; when the document is refused because it is not well-formed XML
+// (the answer is then "NOHEADER"), `refusal` receives why and where; otherwise it is cleared.
+std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
+                           std::string& refusal);
+
+// The number of rows in each of the four tables.
+struct TableCounts {
+  std::size_t taxes = 0;
+  std::size_t taxModels = 0;
+  std::size_t taxGroups = 0;
+  std::size_t taxStatuses = 0;
+};
+
+// Counts the rows of each table.
+TableCounts CountRows(const ReferenceTables& tables);
+
+// A read-only copy of the tables as plain values, in table order. Amounts are number texts
+// ("6.25", "-2", "0.5"): exact, never floating point.
+struct TablesView {
+  // One tax.
+  struct Tax {
+    std::string key;          // "K" + the tax's identifier
+    std::string description;
+    std::string taxType;      // crTaxType
+    std::string rate;
+    std::string threshold;
+    std::string cutoff;
+    int sequence = 0;
+    std::string taxGroup;     // "K" + the group identifier given with the tax
+    std::string glAccount;    // "K" + the account identifier
+    bool itemLevel = false;
+  };
+  // One tax model and the keys of its taxes.
+  struct TaxModel {
+    std::string key;
+    std::vector<std::string> taxes;
+  };
+  // One tax of a group and whether the group's items are taxable under it.
+  struct GroupTax {
+    std::string tax;
+    bool taxable = false;
+  };
+  // One tax group and its taxes.
+  struct TaxGroup {
+    std::string key;
+    std::vector<GroupTax> taxes;
+  };
+  // One customer exemption.
+  struct TaxStatus {
+    std::string key;             // customer key followed by the subject's key
+    std::string exemptType;      // "Tax", "TaxGroup" or "InventoryItem"
+    std::string exemptNumber;    // "" when none
+  };
+  std::vector<Tax> taxes;
+  std::vector<TaxModel> taxModels;
+  std::vector<TaxGroup> taxGroups;
+  std::vector<TaxStatus> taxStatuses;
+};
+
+// Copies the tables into plain values.
+TablesView ViewTables(const ReferenceTables& tables);
+
+// The library's version, "MAJOR.MINOR.PATCH" (the same as QUORVEL_VERSION).
+const char* Version() noexcept;
+
 // The control. Every control of one thread shares that thread's reference tables.
 class CQuorvel {
  public:
@@ -102,6 +172,8 @@ class CQuorvel {
   // Calculates one transaction: the result rowset, "NODATA" before any load on this thread, or
   // "NOHEADER" when the document has no header row. Throws Error; the tables never change.
   std::string CalcTaxes(std::string_view pstrLines) const;
+  // Like CalcTaxes; `refusal` says why a document that is not well-formed XML was refused.
+  std::string CalcTaxes(std::string_view pstrLines, std::string& refusal) const;
   // Loads this thread's reference tables from the host page (same as LoadDataObjects).
   void LoadTables() const;
   // Loads this thread's reference tables from the host page; on failure they stay as they were.

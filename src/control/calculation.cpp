@@ -43,4 +43,10 @@ std::string CalculateTaxes(const ReferenceTables& tables, std::string_view trans
   return WriteResultRowset(calculation.taxLines, calculation.taxedItems);
 }
 
+std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
+                           std::string& refusal) {
+  refusal.clear();
+  return CalculateTaxes(tables, transaction);
+}
+
 }  // namespace quorvel

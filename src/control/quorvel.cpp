@@ -16,6 +16,13 @@ std::string CQuorvel::CalcTaxes(std::string_view pstrLines) const {
   return CalculateTaxes(*tables, pstrLines);
 }
 
+std::string CQuorvel::CalcTaxes(std::string_view pstrLines, std::string& refusal) const {
+  refusal.clear();
+  const std::shared_ptr<const ReferenceTables> tables = ModTax::ThreadTables();
+  if (!tables) return "NODATA";
+  return CalculateTaxes(*tables, pstrLines, refusal);
+}
+
 void CQuorvel::LoadTables() const { LoadDataObjects(); }
 
 void CQuorvel::LoadDataObjects() const {
