@@ -134,6 +134,11 @@ class CommandLine(unittest.TestCase):
             os.symlink(self.path("tables", name), self.path("folder-island", name))
         os.unlink(self.path("folder-island", "TaxGroupData.xml"))
         os.mkdir(self.path("folder-island", "TaxGroupData.xml"))
+        os.mkdir(self.path("fifo-island"))
+        for name in os.listdir(self.path("tables")):
+            os.symlink(self.path("tables", name), self.path("fifo-island", name))
+        os.unlink(self.path("fifo-island", "TaxModelData.xml"))
+        os.mkfifo(self.path("fifo-island", "TaxModelData.xml"))
         full = "quorvel: error 2002: cannot write to standard output: No space left on device\n"
         usage = "\nRun 'quorvel --help' for the commands and options.\n"
         cases = [  # name, arguments, exit status, standard error; "/dev/full" sends standard output there
@@ -155,6 +160,8 @@ class CommandLine(unittest.TestCase):
              "quorvel: /proc/self/mem: error 2001: cannot read: Input/output error\n"),
             ("island is a folder", ["tables", "--tables", self.path("folder-island")], 1, 'quorvel: error 1001: island '
              f'"TaxGroupData": cannot read "{self.path("folder-island", "TaxGroupData.xml")}": it is a folder\n'),
+            ("island is a FIFO", ["tables", "--tables", self.path("fifo-island")], 1, 'quorvel: error 1001: island '
+             f'"TaxModelData": cannot read "{self.path("fifo-island", "TaxModelData.xml")}": it is not a regular file\n'),
             ("tables to a full disk", ["tables", "/dev/full"], 1, full),
             ("calc to a full disk", ["calc", GOOD, "/dev/full"], 1, full),
             ("batch to a full disk", ["batch", "-q", GOOD, "/dev/full"], 1, full),
@@ -174,6 +181,16 @@ class CommandLine(unittest.TestCase):
         done = subprocess.run([BINARY, "calc"], capture_output=True, timeout=60, preexec_fn=lambda: os.close(0))
         self.assertEqual((done.returncode, done.stdout), (1, b""))
         self.assertEqual(done.stderr, b"quorvel: error 2001: standard input: cannot read: Bad file descriptor\n")
+
+    def test_running_out_of_memory_is_error_7(self):
+        huge = self.path("huge.xml")
+        with open(huge, "wb") as f:
+            f.truncate(4 << 30)  # sparse: read into memory, it needs more than the limit below
+        for args, stderr in [(["calc", huge], b"quorvel: error 7: out of memory\n"),
+                             (["batch", "-q", huge], f"quorvel: {huge}: error 7: out of memory\n".encode())]:
+            with self.subTest(args[0]):
+                done = run(*args, preexec_fn=with_limits(AS=1 << 30))
+                self.assertEqual((done.returncode, done.stderr), (1, stderr))
 
     def test_version(self):
         self.assertEqual(run("--version").stdout, b"quorvel 1.0.0\n")
