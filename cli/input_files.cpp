@@ -28,10 +28,7 @@ bool IsTransactionName(const std::string& name) {
 // kept so that reading it fails with its reason instead of the file silently going missing.
 bool IsTransactionEntry(const fs::directory_entry& entry) {
   std::error_code error;
-  const fs::file_status own = entry.symlink_status(error);
-  if (error) return true;
-  if (fs::is_regular_file(own)) return true;
-  if (!fs::is_symlink(own)) return false;
+  if (!entry.is_symlink(error) && !error) return entry.is_regular_file(error) || error;  // the type the listing gave
   const fs::file_status target = fs::status(entry.path(), error);
   return error || fs::is_regular_file(target);
 }
