@@ -242,12 +242,16 @@ class CommandLine(unittest.TestCase):
         names = [b"a.xml", b"b\xff.xml", b"c.xml"]  # the middle one fails, and its name is no UTF-8
         for name, text in zip(names, [self.good, UNKNOWN_MODEL, self.good]):
             write(os.path.join(self.dir.encode(), name), text)
+        os.mkfifo(self.path("fifo.xml"))  # skipped, never waited on
+        os.symlink("loop.xml", self.path("loop.xml"))  # fails alone
         done = run("batch", "-q", "--jobs", "3", "--format", "jsonl", self.dir)
         self.assertEqual(done.returncode, 1)
         lines = [json.loads(line) for line in done.stdout.decode().splitlines()]
-        self.assertEqual([os.path.basename(line["file"]) for line in lines], ["a.xml", "b\ufffd.xml", "c.xml"])
-        self.assertEqual([line.get("result", "").encode() for line in lines], [self.expected, b"", self.expected])
-        self.assertEqual(lines[1]["error"]["number"], 91)
+        self.assertEqual([os.path.basename(line["file"]) for line in lines],
+                         ["a.xml", "b\ufffd.xml", "c.xml", "loop.xml"])
+        self.assertEqual([line.get("result", "").encode() for line in lines], [self.expected, b"", self.expected, b""])
+        self.assertEqual([lines[1]["error"]["number"], lines[3]["error"]], [91, {
+            "number": 2001, "description": "cannot read: Too many levels of symbolic links"}])
 
     def test_batch_reads_a_list_of_files_on_standard_input(self):
         expected = self.expected + b"\n" + self.expected + b"\n"
