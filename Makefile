@@ -25,7 +25,11 @@ build: configure
 test: setup build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-demo: setup build
+# Builds the library and the tool only: tests, fuzzers and benchmarks are built by the targets
+# that run them.
+demo: setup configure
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel
+	@$(BUILD)/quorvel --version
 	$(BUILD)/quorvel tables
 	@echo
 	@echo "== quorvel calc $(EXAMPLE)"

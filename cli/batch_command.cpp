@@ -1,167 +1,190 @@
 // `quorvel batch`: calculate many transactions on worker threads that share one set of reference
 // tables. Each result is exactly what `quorvel calc` prints for the same file; a transaction that
 // fails is reported and the others go on.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <map>
+#include <exception>
 #include <memory>
-#include <sstream>
+#include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "commands.hpp"
+#include "input_files.hpp"
+#include "json_lines.hpp"
 #include "ordered_outcomes.hpp"
 #include "progress_bar.hpp"
+#include "quorvel/quorvel.hpp"
+#include "result_folder.hpp"
+#include "standard_output.hpp"
+#include "tables_source.hpp"
+#include "temporary_files.hpp"
+#include "tool_errors.hpp"
+#include "usage_error.hpp"
+#include "worker_threads.hpp"
 
 namespace quorvel::cli {
 namespace {
 
-namespace fs = std::filesystem;
+constexpr unsigned kMaxJobs = 1024;
 
-struct BatchOptions {
-  std::string tables;               // folder of the six islands; empty: the built-in examples
-  unsigned jobs = 0;                // worker threads; 0: one per core
-  std::string out;                  // folder for <name>.result.xml; empty: standard output
-  std::vector<std::string> inputs;  // transaction files and folders
-};
-
-// The transaction files of `inputs` in order; a folder stands for its *.xml files by name.
-std::vector<fs::path> ExpandInputs(const std::vector<std::string>& inputs) {
-  std::vector<fs::path> files;
-  for (const std::string& input : inputs) {
-    if (!fs::is_directory(input)) {
-      files.emplace_back(input);  // a file that cannot be read fails on its own, later
-      continue;
-    }
-    std::vector<fs::path> inFolder;
-    for (const fs::directory_entry& entry : fs::directory_iterator(input)) {
-      if (entry.path().extension() == ".xml" && !entry.is_directory()) inFolder.push_back(entry.path());
-    }
-    std::sort(inFolder.begin(), inFolder.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
-    files.insert(files.end(), inFolder.begin(), inFolder.end());
-  }
-  return files;
+void Fail(Outcome& outcome, int number, std::string description) {
+  outcome.failed = true;
+  outcome.number = number;
+  outcome.text = std::move(description);
 }
 
-// Where the result of `file` goes under --out: <name>.result.xml, name being the file's stem.
-fs::path ResultPath(const fs::path& outFolder, const fs::path& file) {
-  return outFolder / (file.stem().string() + ".result.xml");
-}
-
-// Two inputs whose results would overwrite each other cannot be calculated into one folder.
-void RequireDistinctResultNames(const std::vector<fs::path>& files) {
-  std::map<fs::path, const fs::path*> seen;
-  for (const fs::path& file : files) {
-    const auto [earlier, added] = seen.emplace(ResultPath("", file), &file);
-    if (!added) {
-      throw std::runtime_error("\"" + earlier->second->string() + "\" and \"" + file.string() +
-                               "\" would both write " + earlier->first.string());
+// Under --out: the result, or the error record, of one transaction. A result that cannot be
+// written fails the transaction and leaves the earlier result whole.
+void RecordInFolder(const ResultFolder& folder, const InputFile& file, Outcome& outcome) {
+  bool keepResult = false;
+  if (!outcome.failed) {
+    try {
+      folder.WriteResult(file.path, outcome.text);
+      outcome.text.clear();
+      return;
+    } catch (const Error& error) {
+      Fail(outcome, error.number(), error.description());
+      keepResult = true;
     }
   }
-}
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read the file");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& file, const std::string& text) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write \"" + file.string() + "\"");
-}
-
-// Calculates one transaction file; with an output folder the result is written there at once.
-Outcome Calculate(const ReferenceTables& tables, const fs::path& file, const std::string& outFolder) {
   try {
-    std::string result = CalculateTaxes(tables, ReadFile(file));
-    if (outFolder.empty()) return {false, std::move(result)};
-    WriteFile(ResultPath(outFolder, file), result);
-    return {false, {}};
+    folder.WriteError(file.path, outcome.number, outcome.text, keepResult);
   } catch (const Error& error) {
-    return {true, "error " + std::to_string(error.number()) + ": " + error.description()};
-  } catch (const std::exception& error) {
-    return {true, error.what()};
+    outcome.text += "; " + error.description();
   }
 }
 
-int RunBatch(const BatchOptions& options) {
-  const auto start = std::chrono::steady_clock::now();
-  const std::vector<fs::path> files = ExpandInputs(options.inputs);
-  if (!options.out.empty()) {
-    RequireDistinctResultNames(files);
-    fs::create_directories(options.out);
-  }
-  const std::shared_ptr<const ReferenceTables> tables = LoadReferenceTables(*TablesHost(options.tables));
-
-  const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  OrderedOutcomes outcomes(files.size(), std::max<std::size_t>(64, std::size_t{jobs} * 16));
-  std::atomic<std::size_t> next{0};
-  std::vector<std::thread> workers;
-  for (unsigned i = 0; i < std::min<std::size_t>(jobs, files.size()); ++i) {
-    workers.emplace_back([&] {
-      for (std::size_t index = next++; index < files.size(); index = next++) {
-        outcomes.WaitForRoom(index);
-        outcomes.Put(index, Calculate(*tables, files[index], options.out));
-      }
-    });
-  }
-
-  // The results in input order, the errors with their file names, the progress as it goes.
-  ProgressBar progress(files.size());
-  std::size_t failures = 0;
-  bool outputFailed = false;
-  for (std::size_t index = 0; index < files.size(); ++index) {
-    const Outcome outcome = outcomes.TakeNext();
-    if (outcome.failed) {
-      ++failures;
-      progress.Clear();
-      std::fprintf(stderr, "quorvel: %s: %s\n", files[index].string().c_str(), outcome.text.c_str());
-    } else if (options.out.empty()) {
-      outputFailed |= std::fwrite(outcome.text.data(), 1, outcome.text.size(), stdout) != outcome.text.size();
-      outputFailed |= std::fputc('\n', stdout) == EOF;
+// Calculates one transaction, and under --out records it at once. Never throws: whatever goes
+// wrong is the transaction's failure.
+Outcome Calculate(const ReferenceTables& tables, const InputFile& file, const ResultFolder* folder) {
+  Outcome outcome;
+  try {
+    outcome.text = CalculateTaxes(tables, ReadFile(file.path, file.kinds), outcome.refusal);
+    if (folder != nullptr) RecordInFolder(*folder, file, outcome);
+  } catch (const Error& error) {
+    Fail(outcome, error.number(), error.description());
+    try {
+      if (folder != nullptr) RecordInFolder(*folder, file, outcome);
+    } catch (const std::exception&) {
+      // reported as the transaction's error below anyway
     }
-    progress.Show(index + 1);
+  } catch (const std::bad_alloc&) {
+    Fail(outcome, quorvel::errors::kOutOfMemory, "out of memory");  // short enough to need no memory
+  } catch (const std::length_error&) {
+    Fail(outcome, quorvel::errors::kOutOfMemory, "out of memory");
   }
-  for (std::thread& worker : workers) worker.join();
-  outputFailed |= std::fflush(stdout) != 0;
-  progress.Clear();
+  return outcome;
+}
 
+// Whether the progress bar is drawn: on a terminal, unless the results go to that same terminal.
+bool ShowsProgress(const BatchOptions& options) {
+  if (options.quiet || isatty(STDERR_FILENO) != 1) return false;
+  if (!options.out.empty() || isatty(STDOUT_FILENO) != 1) return true;
+  struct stat out {}, err {};
+  return fstat(STDOUT_FILENO, &out) == 0 && fstat(STDERR_FILENO, &err) == 0 && out.st_rdev != err.st_rdev;
+}
+
+unsigned WorkerCount(const BatchOptions& options, std::size_t files) {
+  if (options.jobs > kMaxJobs) throw UsageError("--jobs must be a whole number from 1 to 1024");
+  const unsigned jobs = options.jobs != 0 ? options.jobs : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
+  return static_cast<unsigned>(std::min<std::size_t>(jobs, files));
+}
+
+void WarnAboutThreads(const WorkerThreads& workers, unsigned wanted) {
+  if (workers.startFailure().empty()) return;
+  std::fprintf(stderr, "quorvel: warning: %zu of %u worker threads started (%s)%s\n", workers.size(), wanted,
+               workers.startFailure().c_str(), workers.size() == 0 ? "; calculating on the main thread" : "");
+}
+
+// Writes one outcome where it goes; returns whether the transaction failed.
+bool Report(const BatchOptions& options, const InputFile& file, const Outcome& outcome, ProgressBar& progress) {
+  if (outcome.failed || !outcome.refusal.empty()) progress.Clear();
+  if (!outcome.refusal.empty()) {
+    std::fprintf(stderr, "quorvel: %s: warning: %s\n", file.path.c_str(), outcome.refusal.c_str());
+  }
+  if (outcome.failed) {
+    std::fprintf(stderr, "quorvel: %s: error %d: %s\n", file.path.c_str(), outcome.number, outcome.text.c_str());
+  }
+  if (options.format == BatchFormat::kJsonLines) {
+    WriteToStandardOutput(outcome.failed ? ErrorLine(file.path, outcome.number, outcome.text)
+                                         : ResultLine(file.path, outcome.text));
+  } else if (!outcome.failed && options.out.empty()) {
+    WriteToStandardOutput(outcome.text);
+    WriteToStandardOutput("\n");
+  }
+  return outcome.failed;
+}
+
+void PrintSummary(std::size_t count, std::size_t failures, std::chrono::steady_clock::time_point start) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::fprintf(stderr, "batch: %zu transactions, %zu failed, %.3f s, %.1f transactions/s\n",
-               files.size(), failures, seconds,
-               seconds > 0 ? static_cast<double>(files.size()) / seconds : 0.0);
-  if (outputFailed) std::fprintf(stderr, "quorvel: cannot write the results to standard output\n");
-  return failures == 0 && !outputFailed ? 0 : 1;
+  std::fprintf(stderr, "batch: %zu transaction%s, %zu failed, %.3f s, %.1f transactions/s\n", count,
+               count == 1 ? "" : "s", failures, seconds, seconds > 0 ? static_cast<double>(count) / seconds : 0.0);
 }
 
 }  // namespace
 
-void AddBatchCommand(CLI::App& app, Action& run) {
-  auto* command = app.add_subcommand(
-      "batch", "Calculate many transaction documents on worker threads sharing one set of tables");
-  auto options = std::make_shared<BatchOptions>();
-  command->add_option("--tables", options->tables,
-                      "Folder holding the six data islands (default: the built-in example tables)");
-  command->add_option("--jobs,-j", options->jobs, "Worker threads (default: one per core)")
-      ->check(CLI::PositiveNumber);
-  command->add_option("--out", options->out,
-                      "Write each result to DIR/<name>.result.xml instead of standard output");
-  command->add_option("files", options->inputs,
-                      "Transaction documents; a folder stands for its *.xml files in name order")
-      ->required();
-  command->callback([&run, options] { run = [options] { return RunBatch(*options); }; });
+int RunBatch(const BatchOptions& options) {
+  const auto start = std::chrono::steady_clock::now();
+  if (options.format == BatchFormat::kJsonLines && !options.out.empty()) {
+    throw UsageError("--format jsonl writes to standard output and cannot go with --out");
+  }
+  const std::vector<InputFile> files = ExpandInputs(options.inputs, {options.recursive, options.nullSeparated});
+  std::optional<ResultFolder> folder;
+  if (!options.out.empty()) {
+    folder.emplace(options.out);
+    folder->RefuseClashes(files);
+  }
+  const std::shared_ptr<const ReferenceTables> tables = LoadTables(options.tables);
+  if (folder) {
+    folder->Create();
+    RemoveTemporaryFilesOnSignals();
+  }
+  const ResultFolder* out = folder ? &*folder : nullptr;
+
+  // Workers calculate in any order; the outcomes are taken here in input order. Once reporting
+  // fails, the workers skip what is left and the loop only drains what they hand over.
+  const unsigned wanted = WorkerCount(options, files.size());
+  OrderedOutcomes outcomes(files.size(), std::max<std::size_t>(64, std::size_t{wanted} * 16));
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stopping{false};
+  WorkerThreads workers(wanted, [&] {
+    for (std::size_t index = next++; index < files.size(); index = next++) {
+      outcomes.WaitForRoom(index);
+      outcomes.Put(index, stopping.load() ? Outcome{} : Calculate(*tables, files[index], out));
+    }
+  });
+  WarnAboutThreads(workers, wanted);
+
+  ProgressBar progress(files.size(), ShowsProgress(options));
+  std::size_t failures = 0;
+  std::exception_ptr reportFailure;
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    const bool onThisThread = workers.size() == 0;
+    if (onThisThread && reportFailure) break;
+    const Outcome outcome = onThisThread ? Calculate(*tables, files[index], out) : outcomes.TakeNext();
+    if (reportFailure) continue;
+    try {
+      failures += Report(options, files[index], outcome, progress) ? 1 : 0;
+      progress.Show(index + 1);
+    } catch (...) {
+      reportFailure = std::current_exception();
+      stopping.store(true);
+    }
+  }
+  workers.JoinAll();
+  progress.Clear();
+  if (reportFailure) std::rethrow_exception(reportFailure);
+  FlushStandardOutput();
+  if (!options.quiet) PrintSummary(files.size(), failures, start);
+  return failures == 0 ? 0 : 1;
 }
 
 }  // namespace quorvel::cli

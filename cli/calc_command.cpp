@@ -1,51 +1,45 @@
 // `quorvel calc`: calculate one transaction and write the result exactly as the control returns it.
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "commands.hpp"
+#include "quorvel/quorvel.hpp"
+#include "read_file.hpp"
+#include "standard_output.hpp"
+#include "tables_source.hpp"
+#include "usage_error.hpp"
 
 namespace quorvel::cli {
 namespace {
 
-std::string ReadAll(std::istream& in) {
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string ReadTransaction(const std::string& path) {
-  if (path.empty() || path == "-") {
-    std::freopen(nullptr, "rb", stdin);
-    return ReadAll(std::cin);
+std::string ReadTransaction(const std::string& file) {
+  const bool standardInput = file.empty() || file == "-";
+  std::error_code ignored;
+  if (!standardInput && std::filesystem::is_directory(file, ignored)) {
+    throw UsageError("calc takes one transaction document, and \"" + file +
+                     "\" is a folder (batch calculates a folder's documents)");
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot read \"" + path + "\"");
-  return ReadAll(file);
+  try {
+    return standardInput ? ReadStandardInput() : ReadFile(file, FileKinds::kAny);
+  } catch (const Error& error) {
+    const std::string name = standardInput ? "standard input" : "\"" + file + "\"";
+    throw Error(error.number(), name + ": " + error.description());
+  }
 }
 
 }  // namespace
 
-void AddCalcCommand(CLI::App& app, Action& run) {
-  auto* command = app.add_subcommand("calc", "Calculate the taxes of one transaction document");
-  auto folder = std::make_shared<std::string>();
-  auto file = std::make_shared<std::string>();
-  command->add_option("--tables", *folder, "Folder holding the six data islands (default: the "
-                                           "built-in example tables)");
-  command->add_option("file", *file, "Transaction document; - or none for standard input");
-  command->callback([&run, folder, file] {
-    run = [folder, file] {
-      const std::string transaction = ReadTransaction(*file);
-      const CQuorvel control(TablesHost(*folder));
-      control.LoadTables();
-      const std::string result = control.CalcTaxes(transaction);
-      std::fwrite(result.data(), 1, result.size(), stdout);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    };
-  });
+int RunCalc(const CalcOptions& options) {
+  const std::string transaction = ReadTransaction(options.file);
+  const auto tables = LoadTables(options.tables);
+  std::string refusal;
+  const std::string result = CalculateTaxes(*tables, transaction, refusal);
+  if (!refusal.empty()) std::fprintf(stderr, "quorvel: warning: %s\n", refusal.c_str());
+  WriteToStandardOutput(result);
+  FlushStandardOutput();
+  return 0;
 }
 
 }  // namespace quorvel::cli

@@ -1,27 +1,44 @@
-// The subcommands of the quorvel command line.
+// The commands of the quorvel command line: each one's options as plain values and the function
+// that runs it, returning the process's exit status. main.cpp declares them to the argument
+// parser; nothing here depends on it, so a new command is a struct, a function and a few lines
+// there.
 #pragma once
 
-#include <CLI/CLI.hpp>
-#include <functional>
-#include <map>
-#include <memory>
 #include <string>
-
-#include "quorvel/quorvel.hpp"
+#include <vector>
 
 namespace quorvel::cli {
 
-// The six example islands built into the tool.
-std::map<std::string, std::string, std::less<>> ExampleTables();
+// `quorvel tables`: load the six islands and print the tables.
+struct TablesOptions {
+  std::string tables;  // folder of the six islands; empty: the built-in example tables
+};
+int RunTables(const TablesOptions& options);
 
-// The host page of `--tables DIR`, or the built-in example tables when `folder` is empty.
-std::shared_ptr<HostPage> TablesHost(const std::string& folder);
+// `quorvel calc`: calculate one transaction document.
+struct CalcOptions {
+  std::string tables;  // as for `tables`
+  std::string file;    // the document; empty or "-": standard input
+};
+int RunCalc(const CalcOptions& options);
 
-// Each Add... registers a subcommand on `app`; `run` is set to its action, which returns the
-// process's exit status.
-using Action = std::function<int()>;
-void AddTablesCommand(CLI::App& app, Action& run);
-void AddCalcCommand(CLI::App& app, Action& run);
-void AddBatchCommand(CLI::App& app, Action& run);
+// How `batch` writes results to standard output.
+enum class BatchFormat {
+  kResults,    // each result as `calc` prints it, followed by a line feed; errors on standard error
+  kJsonLines,  // one JSON object per input, in input order
+};
+
+// `quorvel batch`: calculate many transaction documents on worker threads.
+struct BatchOptions {
+  std::string tables;               // as for `tables`
+  unsigned jobs = 0;                // worker threads, 1 to 1024; 0: one per core
+  std::string out;                  // folder for the results; empty: standard output
+  BatchFormat format = BatchFormat::kResults;
+  bool quiet = false;               // no progress bar, no summary
+  bool recursive = false;           // folders: descend into sub-folders
+  bool nullSeparated = false;       // `-`: the list on standard input is NUL-separated
+  std::vector<std::string> inputs;  // files, folders, or "-" for a list on standard input
+};
+int RunBatch(const BatchOptions& options);
 
 }  // namespace quorvel::cli

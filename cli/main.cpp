@@ -1,36 +1,184 @@
 // quorvel: load reference tables and calculate sales tax from the command line.
-#include <iostream>
+//
+// This is the one file that knows the argument parser (CLI11, slow to compile: keep it to one
+// file). It declares every command and its options, fills the command's plain options
+// (commands.hpp) and runs it. Exit status: 0 done, 1 a failure, 2 a usage error.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <csignal>
+#include <new>
+#include <string>
+#include <string_view>
 
 #include "commands.hpp"
+#include "quorvel/quorvel.hpp"
+#include "standard_output.hpp"
+#include "usage_error.hpp"
 
 namespace quorvel::cli {
+namespace {
 
-std::shared_ptr<HostPage> TablesHost(const std::string& folder) {
-  return folder.empty() ? MakeMemoryHost(ExampleTables()) : MakeFolderHost(folder);
+// An empty folder name is mostly an unset shell variable: an error, never "use the default".
+const CLI::Validator kNotEmpty(
+    [](std::string& value) { return value.empty() ? std::string("must not be empty") : std::string(); }, "");
+
+const CLI::Validator kJobs(
+    [](std::string& value) {
+      unsigned jobs = 0;
+      const char* end = value.data() + value.size();
+      const auto [stop, error] = std::from_chars(value.data(), end, jobs);
+      if (error == std::errc() && stop == end && jobs >= 1 && jobs <= 1024) return std::string();
+      return "must be a whole number from 1 to 1024, not \"" + value + "\"";
+    },
+    "");
+
+const CLI::Validator kFormat(
+    [](std::string& value) {
+      return value == "results" || value == "jsonl" ? std::string() : "must be results or jsonl, not \"" + value + "\"";
+    },
+    "");
+
+void AddTablesOption(CLI::App& command, std::string& folder) {
+  command.add_option("--tables", folder,
+                     "Folder holding taxData.xml, TaxModelHdrData.xml, TaxModelData.xml, TaxGroupData.xml, "
+                     "TaxGroupItemData.xml and TaxStatusData.xml (default: the built-in example tables)")
+      ->check(kNotEmpty)
+      ->type_name("DIR");
 }
 
+CLI::App* AddTables(CLI::App& app, TablesOptions& options) {
+  CLI::App* command = app.add_subcommand("tables", "Load the six data islands and print the tables");
+  AddTablesOption(*command, options.tables);
+  return command;
+}
+
+CLI::App* AddCalc(CLI::App& app, CalcOptions& options) {
+  CLI::App* command = app.add_subcommand("calc", "Calculate the taxes of one transaction document");
+  AddTablesOption(*command, options.tables);
+  command->add_option("FILE", options.file, "Transaction document; - or none for standard input")->type_name("");
+  return command;
+}
+
+CLI::App* AddBatch(CLI::App& app, BatchOptions& options, std::string& format) {
+  CLI::App* command = app.add_subcommand(
+      "batch", "Calculate many transaction documents on worker threads sharing one set of tables");
+  AddTablesOption(*command, options.tables);
+  command->add_option("-j,--jobs", options.jobs, "Worker threads, 1 to 1024 (default: one per core)")
+      ->check(kJobs)
+      ->type_name("N");
+  command->add_option("--out", options.out,
+                      "Write each result to DIR/<name>.result.xml, and each failure to DIR/<name>.error.json, "
+                      "instead of standard output")
+      ->check(kNotEmpty)
+      ->type_name("DIR");
+  command->add_option("--format", format,
+                      "Standard output: results (each result and a line feed) or jsonl (one JSON object "
+                      "per input, in input order)")
+      ->check(kFormat)
+      ->type_name("results|jsonl");
+  command->add_flag("-q,--quiet", options.quiet, "No progress bar and no summary");
+  command->add_flag("-r,--recursive", options.recursive, "Look for *.xml in the sub-folders of folders too");
+  command->add_flag("-0,--null", options.nullSeparated, "With -: the file names are separated by NUL bytes");
+  command->add_option("FILE", options.inputs,
+                      "Transaction documents; a folder stands for its *.xml files in name order, - for "
+                      "a list of file names on standard input, one a line")
+      ->required()
+      ->type_name("");
+  return command;
+}
+
+// CLI11 takes an unknown command for a stray argument: name it plainly instead.
+void RequireKnownCommand(const CLI::App& app, int argc, char** argv) {
+  std::string names;
+  bool known = false;
+  const char* first = nullptr;  // the first argument that is no option: the command
+  for (int i = 1; i < argc && first == nullptr; ++i) {
+    if (!std::string_view(argv[i]).starts_with("-")) first = argv[i];
+  }
+  for (const CLI::App* command : app.get_subcommands({})) {
+    names += (names.empty() ? "" : ", ") + command->get_name();
+    known |= first != nullptr && command->get_name() == first;
+  }
+  if (first != nullptr && !known) {
+    throw UsageError("unknown command \"" + std::string(first) + "\"; the commands are " + names);
+  }
+  if (first != nullptr) return;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h" || argument == "--help-all" || argument == "--version") return;
+  }
+  throw UsageError("a command is required: " + names);
+}
+
+// --help and --version print to standard output (a failure to write them is reported); every
+// other parse error is a usage error.
+int AnswerParseError(const CLI::App& app, const CLI::ParseError& error) {
+  if (error.get_exit_code() != 0) throw UsageError(error.what());
+  const std::string name = error.get_name();
+  if (name == "CallForVersion") {
+    WriteToStandardOutput(std::string(error.what()) + "\n");
+  } else {
+    WriteToStandardOutput(app.help("", name == "CallForAllHelp" ? CLI::AppFormatMode::All : CLI::AppFormatMode::Normal));
+  }
+  FlushStandardOutput();
+  return 0;
+}
+
+int Run(int argc, char** argv) {
+  CLI::App app{"quorvel: sales-tax calculation from rowset documents", "quorvel"};
+  app.set_version_flag("--version", std::string("quorvel ") + Version());
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+  app.require_subcommand(1);
+  TablesOptions tables;
+  CalcOptions calc;
+  BatchOptions batch;
+  std::string batchFormat = "results";
+  const CLI::App* tablesCommand = AddTables(app, tables);
+  const CLI::App* calcCommand = AddCalc(app, calc);
+  const CLI::App* batchCommand = AddBatch(app, batch, batchFormat);
+  try {
+    RequireKnownCommand(app, argc, argv);
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return AnswerParseError(app, error);
+  }
+  if (tablesCommand->parsed()) return RunTables(tables);
+  if (calcCommand->parsed()) return RunCalc(calc);
+  if (batchCommand->parsed()) {
+    batch.format = batchFormat == "jsonl" ? BatchFormat::kJsonLines : BatchFormat::kResults;
+    return RunBatch(batch);
+  }
+  throw UsageError("a command is required");
+}
+
+// Written without allocating: there may be no memory left for a message.
+void ReportOutOfMemory() {
+  constexpr std::string_view message = "quorvel: error 7: out of memory\n";
+  static_assert(quorvel::errors::kOutOfMemory == 7);
+  [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message.data(), message.size());
+}
+
+}  // namespace
 }  // namespace quorvel::cli
 
 int main(int argc, char** argv) {
-  CLI::App app{"quorvel: sales-tax calculation from rowset documents", "quorvel"};
-  app.require_subcommand(1);
-  quorvel::cli::Action run;
-  quorvel::cli::AddTablesCommand(app, run);
-  quorvel::cli::AddCalcCommand(app, run);
-  quorvel::cli::AddBatchCommand(app, run);
+  // Past a file size limit, a write fails with EFBIG and is reported, instead of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : 2;
-  }
-  try {
-    return run();
+    return quorvel::cli::Run(argc, argv);
+  } catch (const quorvel::cli::UsageError& error) {
+    std::fprintf(stderr, "quorvel: %s\nRun 'quorvel --help' for the commands and options.\n", error.what());
+    return 2;
   } catch (const quorvel::Error& error) {
-    std::cerr << "quorvel: error " << error.number() << ": " << error.description() << "\n";
+    std::fprintf(stderr, "quorvel: error %d: %s\n", error.number(), error.description().c_str());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    quorvel::cli::ReportOutOfMemory();
     return 1;
   } catch (const std::exception& error) {
-    std::cerr << "quorvel: " << error.what() << "\n";
+    std::fprintf(stderr, "quorvel: %s\n", error.what());
     return 1;
   }
 }

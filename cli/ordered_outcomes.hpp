@@ -18,10 +18,12 @@
 
 namespace quorvel::cli {
 
-// What one transaction came to: its result text (empty once written to a file), or an error.
+// What one transaction came to: its result (empty once written to a file), or an error.
 struct Outcome {
   bool failed = false;
-  std::string text;  // the result, or the error message when failed
+  int number = 0;            // when failed: the error number
+  std::string text;          // the result, or when failed the error's description
+  std::string refusal;       // why the document was refused as not well-formed XML, if it was
 };
 
 class OrderedOutcomes {

@@ -1,7 +1,5 @@
 #include "progress_bar.hpp"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -13,8 +11,8 @@ constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::size_t total)
-    : enabled_(isatty(STDERR_FILENO) == 1),
+ProgressBar::ProgressBar(std::size_t total, bool enabled)
+    : enabled_(enabled),
       total_(total),
       start_(std::chrono::steady_clock::now()),
       lastDrawn_(start_ - kRedrawEvery) {}

@@ -1,4 +1,4 @@
-// A progress bar with the rate, redrawn in place on standard error, for a terminal only.
+// A progress bar with the rate, redrawn in place on standard error (a terminal).
 #pragma once
 
 #include <chrono>
@@ -8,8 +8,8 @@ namespace quorvel::cli {
 
 class ProgressBar {
  public:
-  // A bar for `total` steps, shown only when standard error is a terminal.
-  explicit ProgressBar(std::size_t total);
+  // A bar for `total` steps; when not `enabled`, it draws nothing.
+  ProgressBar(std::size_t total, bool enabled);
 
   // Shows `done` of the steps (at most ten times a second, and always the last one).
   void Show(std::size_t done);

@@ -1,10 +1,13 @@
 // `quorvel tables`: load the six islands and show what was loaded.
-#include <iostream>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "commands.hpp"
 #include "quorvel/quorvel.hpp"
+#include "standard_output.hpp"
+#include "tables_source.hpp"
 
 namespace quorvel::cli {
 namespace {
@@ -54,25 +57,18 @@ void PrintTaxStatuses(std::ostream& out, const std::vector<TablesView::TaxStatus
 
 }  // namespace
 
-void AddTablesCommand(CLI::App& app, Action& run) {
-  auto* command = app.add_subcommand("tables", "Load the six data islands and print the tables");
-  auto folder = std::make_shared<std::string>();
-  command->add_option("--tables", *folder,
-                      "Folder holding taxData.xml, TaxModelHdrData.xml, TaxModelData.xml, "
-                      "TaxGroupData.xml, TaxGroupItemData.xml, TaxStatusData.xml "
-                      "(default: the built-in example tables)");
-  command->callback([&run, folder] {
-    run = [folder] {
-      const auto tables = LoadReferenceTables(*TablesHost(*folder));
-      const TablesView view = ViewTables(*tables);
-      PrintCounts(std::cout, CountRows(*tables));
-      PrintTaxes(std::cout, view.taxes);
-      PrintTaxModels(std::cout, view.taxModels);
-      PrintTaxGroups(std::cout, view.taxGroups);
-      PrintTaxStatuses(std::cout, view.taxStatuses);
-      return 0;
-    };
-  });
+int RunTables(const TablesOptions& options) {
+  const auto tables = LoadTables(options.tables);
+  const TablesView view = ViewTables(*tables);
+  std::ostringstream text;
+  PrintCounts(text, CountRows(*tables));
+  PrintTaxes(text, view.taxes);
+  PrintTaxModels(text, view.taxModels);
+  PrintTaxGroups(text, view.taxGroups);
+  PrintTaxStatuses(text, view.taxStatuses);
+  WriteToStandardOutput(text.str());
+  FlushStandardOutput();
+  return 0;
 }
 
 }  // namespace quorvel::cli

@@ -127,7 +127,8 @@ class Batch(unittest.TestCase):
         batch = run("batch", missing, good)
         self.assertEqual(batch.returncode, 1)
         self.assertEqual(batch.stdout, self.expected[good][1] + b"\n")
-        self.assertIn(f"quorvel: {missing}: cannot read the file", batch.stderr.decode())
+        self.assertIn(f"quorvel: {missing}: error 2001: cannot read: No such file or directory\n",
+                      batch.stderr.decode())
 
     def test_tables_that_do_not_load_stop_the_batch(self):
         batch = run("batch", "--tables", os.path.join(self.temp.name, "nowhere"), self.paths[0])
@@ -151,10 +152,10 @@ class Batch(unittest.TestCase):
         other = os.path.join(self.temp.name, "other")
         os.makedirs(other, exist_ok=True)
         twin = os.path.join(other, os.path.basename(self.paths[0]))
-        with open(twin, "wb") as out:
-            out.write(open(self.paths[0], "rb").read())
+        with open(twin, "wb") as out, open(self.paths[0], "rb") as original:
+            out.write(original.read())
         batch = run("batch", "--out", os.path.join(self.temp.name, "twins"), self.paths[0], twin)
-        self.assertEqual(batch.returncode, 1)
+        self.assertEqual(batch.returncode, 2)
         self.assertIn("would both write", batch.stderr.decode())
 
 

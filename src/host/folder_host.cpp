@@ -1,6 +1,8 @@
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "common/error.hpp"
 #include "quorvel/quorvel.hpp"
@@ -15,12 +17,21 @@ class FolderHost final : public HostPage {
 
   IslandDocument Island(std::string_view islandId) const override {
     const std::string path = folder_ + "/" + std::string(islandId) + ".xml";
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-      Raise(errors::kIslandMissing, "island " + Quoted(islandId) + ": cannot read " + Quoted(path));
+    const auto cannotRead = [&](std::string_view why) {
+      Raise(errors::kIslandMissing,
+            "island " + Quoted(islandId) + ": cannot read " + Quoted(path) + (why.empty() ? "" : ": ") + std::string(why));
+    };
+    // Only a regular file: opening a FIFO would wait for a writer, and a folder reads as empty.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && !std::filesystem::is_regular_file(status)) {
+      cannotRead(std::filesystem::is_directory(status) ? "it is a folder" : "it is not a regular file");
     }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) cannotRead("");
     std::ostringstream text;
     text << file.rdbuf();
+    if (file.bad()) cannotRead("read error");
     return ParseIsland(islandId, text.str());
   }
 
