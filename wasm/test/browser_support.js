@@ -11,13 +11,15 @@ const CHROMIUM = process.env.QUORVEL_CHROMIUM || "/usr/bin/chromium";
 const TYPES = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css",
                 ".xml": "application/xml" };
 
-// Serves the repository's folder. `pages` adds pages of the tests' own ({ "/path": html });
-// `rewrite(pathname, searchParams, text)` may answer a changed copy of a file's text.
+// Serves the repository's folder. `pages` adds pages of the tests' own ({ "/path": html, or a
+// promise of it to answer late }); `rewrite(pathname, searchParams, text)` may answer a changed
+// copy of a file's text.
 async function serveRepository(t, { pages = {}, rewrite = null } = {}) {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, "http://localhost");
     if (url.pathname in pages) {
-      response.writeHead(200, { "Content-Type": "text/html" }).end(pages[url.pathname]);
+      Promise.resolve(pages[url.pathname]).then((text) =>
+        response.writeHead(200, { "Content-Type": "text/html" }).end(text));
       return;
     }
     let file = path.join(root, path.normalize(decodeURIComponent(url.pathname)));

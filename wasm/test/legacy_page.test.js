@@ -23,6 +23,8 @@ const VARIANTS = {
   "a wrong element": (html) => html.replace(/<XML (ID="TaxStatusData"[^>]*)><\/XML>/, "<DIV $1></DIV>"),
   "an island by src= that is not there": (html) => html.replace("../tables/TaxStatusData.xml", "../tables/absent.xml"),
   "other rates": (html) => html,
+  // Stops parsing before the last island, at a script the server answers only when released.
+  "still loading": (html) => html.replace('<XML ID="TaxStatusData"', '<SCRIPT SRC="/stall.js"></SCRIPT><XML ID="TaxStatusData"'),
 };
 const failures = [
   { variant: "a missing island",
@@ -58,8 +60,12 @@ async function calculated(main, text) {
 }
 
 test("the legacy demo runs unchanged apart from its script tag", { timeout: 180000 }, async (t) => {
+  let release;
+  const stalled = new Promise((resolve) => { release = resolve; });
+  t.after(() => release(""));
   const base = await serveRepository(t, {
-    pages: { "/adopting.html": ADOPTING_PAGE, "/shared.html": '<script src="/wasm/dist/quorvel.js"></script>' },
+    pages: { "/adopting.html": ADOPTING_PAGE, "/shared.html": '<script src="/wasm/dist/quorvel.js"></script>',
+             "/stall.js": stalled },
     rewrite: (pathname, query, text) => pathname === "/examples/legacy-page/islands.html" &&
       VARIANTS[query.get("variant")] && otherRates(VARIANTS[query.get("variant")](text)),
   });
@@ -107,10 +113,25 @@ test("the legacy demo runs unchanged apart from its script tag", { timeout: 1800
     });
   }
 
+  let otherRatesResult;
   await t.test("islands with other rates load, so the failing ones above were read", async () => {
     const { failure, result } = await loadFrom("other rates");
     assert.equal(failure, null);
     assert.notEqual(result, first.native);
+    otherRatesResult = result;
+  });
+
+  await t.test("the islands load from the frame's source while the frame is still loading", async () => {
+    await main.evaluate((url) => { parent.invis.location.href = url; },
+                        "islands.html?variant=still%20loading");
+    await invis.waitForFunction(() => document.readyState === "loading" &&
+      document.getElementById("TaxGroupItemData") && !document.getElementById("TaxStatusData"));
+    const result = await main.evaluate((text) => {
+      Quorvel1.LoadTables();
+      return Quorvel1.CalcTaxes(text);
+    }, first.text);
+    release("");
+    assert.equal(result, otherRatesResult);
     await invis.goto(`${base}/examples/legacy-page/islands.html`);
     await main.evaluate(() => Quorvel1.LoadTables());
   });
