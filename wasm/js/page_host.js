@@ -44,9 +44,8 @@ function islandText(frame, islandId, load) {
   if (element || frameIsLoading(frame)) {
     const islands = sourceIslands(frame, load);
     const island = islands && islands.get(islandId);
-    if (island) {
-      return island.src === undefined ? island.text : requestedIsland(island.src, frame, islandId, load);
-    }
+    if (island && island.src !== undefined) return requestedIsland(island.src, frame, islandId, load);
+    if (island) return island.text;
   }
   if (!element) {
     throw new QuorvelError(ISLAND_MISSING,
