@@ -20,7 +20,8 @@ declare namespace quorvel {
   /**
    * Where a control finds its islands: an object holding them by identifier, or a function that
    * gives one by identifier. In a page, a window (or nothing: the control's own window) whose
-   * parent holds a frame named "invis" with <script type="application/xml" id="taxData">...
+   * parent holds a frame named "invis" with <xml id="taxData">... or
+   * <script type="application/xml" id="taxData">...
    */
   type Host =
     | { readonly [islandId in IslandId]?: IslandText }
@@ -55,9 +56,12 @@ declare namespace quorvel {
     LoadDataObjects(): void;
   }
 
-  /** Settles once the WebAssembly engine is ready; the control cannot be used before. */
+  /** Settled as soon as the file is loaded (later only where a browser refuses to compile it at once). */
   const ready: Promise<typeof quorvel>;
 
   /** The six island identifiers, in load order. */
   const islandIds: readonly IslandId[];
+
+  /** The control's class identifier, fixed for good: in a page, <object classid> with it is a control. */
+  const CLSID: "clsid:A4564123-DCC3-4A90-9079-C45B0D6A00D3";
 }

@@ -7,7 +7,7 @@ const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
 const { ISLAND_IDS, examples, freshModule, islandsOf, moduleFile, nativeCalc, nativeOutcome,
-        outcome, transactionsIn } = require("./support");
+        root, transactionsIn } = require("./support");
 
 const exampleIslands = islandsOf(path.join(examples, "tables"));
 const transactions = transactionsIn(path.join(examples, "transactions"))
@@ -82,6 +82,23 @@ const badLoads = [
       if (id === "TaxModelData") throw new Error("disk on fire");
       return otherRates[id];
     } },
+  { name: "a host object whose getter throws", number: 1001,
+    pattern: /^island "TaxGroupData": reading it from the host object failed: locked$/,
+    host: () => Object.defineProperty({ ...otherRates }, "TaxGroupData",
+                                      { get() { throw new TypeError("locked"); } }) },
+  { name: "a host Proxy that throws", number: 1001,
+    pattern: /^island "TaxStatusData": reading it from the host object failed: too deep$/,
+    host: () => new Proxy(otherRates, { get(islands, id) {
+      if (id === "TaxStatusData") throw new RangeError("too deep");
+      return islands[id];
+    } }) },
+  { name: "a revoked Proxy", number: 1001,
+    pattern: /^island "taxData": reading it from the host object failed: .*revoked/,
+    host: () => {
+      const { proxy, revoke } = Proxy.revocable(otherRates, {});
+      revoke();
+      return proxy;
+    } },
   { name: "a host that gives no text", number: 13,
     pattern: /^island "taxData": the host gave a number, not the island's text$/,
     host: () => ({ ...otherRates, taxData: 42 }) },
@@ -151,11 +168,20 @@ test("a host function is asked for the six islands in order; bytes are text too"
   assert.equal(control.CalcTaxes(firstTransaction), expectedFirst);
 });
 
-test("a control used before the module is ready says so", async () => {
+test("a control works as soon as the module is required; ready is already settled", async () => {
   delete require.cache[require.resolve(moduleFile)];
   const quorvel = require(moduleFile);
   const control = new quorvel.CQuorvel(exampleIslands);
-  assertFails(quorvel, () => control.CalcTaxes(firstTransaction), 91, /await quorvel.ready/);
-  assert.equal(await quorvel.ready, quorvel);
   assert.equal(control.CalcTaxes(firstTransaction), "NODATA");
+  control.LoadTables();
+  assert.equal(control.CalcTaxes(firstTransaction), expectedFirst);
+  assert.equal(await Promise.race([quorvel.ready, Promise.resolve("pending")]), quorvel);
+});
+
+test("the class identifier never changes, and README and the legacy demo use it", async () => {
+  const { CLSID } = await freshModule();
+  assert.equal(CLSID, "clsid:A4564123-DCC3-4A90-9079-C45B0D6A00D3");
+  for (const file of ["README.md", "examples/legacy-page/main.html"]) {
+    assert.ok(fs.readFileSync(path.join(root, file), "utf8").includes(CLSID.slice(6)), file);
+  }
 });

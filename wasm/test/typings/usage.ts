@@ -9,6 +9,8 @@ async function main(): Promise<string> {
   fromObject.LoadTables();
   fromFunction.LoadDataObjects();
   const ids: readonly quorvel.IslandId[] = quorvel.islandIds;
+  const classId: `clsid:${string}` = quorvel.CLSID;
+  void classId;
   try {
     return inPage.CalcTaxes("<xml/>") + ids.length;
   } catch (error) {
@@ -26,6 +28,8 @@ function refused(control: quorvel.CQuorvel): void {
   new quorvel.CQuorvel({ taxData: 42 });
   // @ts-expect-error loads return nothing
   const loaded: string = control.LoadTables();
+  // @ts-expect-error the class identifier is fixed
+  quorvel.CLSID = "clsid:00000000-0000-0000-0000-000000000000";
   // @ts-expect-error number is read-only
   new quorvel.QuorvelError(5, "five").number = 6;
   void loaded;

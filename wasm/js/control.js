@@ -1,6 +1,5 @@
 // The control's JavaScript face: quorvel.CQuorvel with LoadTables, LoadDataObjects and CalcTaxes,
-// synchronous, over the engine compiled above (createQuorvelModule). This part closes the
-// function opened in js/open.js.
+// synchronous, over the engine compiled above (createQuorvelModule; js/engine.js starts it).
 //
 // One module instance stands for one thread: every CQuorvel made from it shares the instance's
 // reference tables.
@@ -28,7 +27,8 @@ class QuorvelError extends Error {
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
 
-// The instantiated engine, once `ready` has settled.
+// The instantiated engine (js/engine.js): at once, or once `ready` has settled where a browser
+// refuses to compile it synchronously.
 let engine = null;
 
 function readyEngine() {
@@ -71,78 +71,51 @@ function outcomeText() {
 }
 
 // --- Hosts: where a control finds its six islands -------------------------------------------
-// A host is a function from an island's identifier to its text (a string or UTF-8 bytes), or to
+// A host is a function (islandId, load) => the island's text (a string or UTF-8 bytes), or
 // undefined when it has no such island (the engine then fails the load naming the island).
+// `load` is a Map that lives for one load, for what a host finds once and uses for every island.
 
-// Islands handed out by an object, by identifier: { taxData: "<xml ...", ... }.
-function objectHost(islands) {
-  return (islandId) => islands[islandId];
-}
-
-// Islands handed out by a function (islandId) => text; its own failures fail the load.
-function functionHost(islands) {
-  return (islandId) => {
+// A host whose own failure (a function, getter or Proxy that throws) fails the load with 1001,
+// like a missing island, before any table is touched.
+function guardedHost(what, read) {
+  return (islandId, load) => {
     try {
-      return islands(islandId);
+      return read(islandId, load);
     } catch (error) {
       if (error instanceof QuorvelError) throw error;
       throw new QuorvelError(ISLAND_MISSING,
-        `island "${islandId}": the host function failed: ${error && error.message || error}`);
+        `island "${islandId}": ${what} failed: ${messageOf(error)}`);
     }
   };
 }
 
-// The islands of a browser page, reached as they always were: from the control's window to its
-// parent window, then the parent's member "invis" (a frame of that name), then that frame's
-// document, then the element with the island's identifier. Today's island is
-// <script type="application/xml" id="taxData">...</script>, its text the rowset document.
-function pageHost(window) {
-  return (islandId) => islandElementText(invisDocument(window), islandId);
-}
-
-function invisDocument(window) {
-  let invis;
-  let document;
+// What a thrown value says, even when reading it throws too.
+function messageOf(error) {
   try {
-    invis = window.parent.invis;
-    document = invis && invis.document;
-  } catch (error) {
-    throw new QuorvelError(ISLAND_MISSING,
-      `cannot reach the frame "invis" of the control's parent window: ${error.message}`);
+    return error instanceof Error ? error.message : String(error);
+  } catch {
+    return "a failure that cannot be described";
   }
-  if (!invis) {
-    throw new QuorvelError(ISLAND_MISSING,
-      'the control\'s parent window has no frame named "invis" (the frame that holds the data ' +
-      "islands): the control's page must be a frame beside it");
-  }
-  if (!document) {
-    throw new QuorvelError(ISLAND_MISSING,
-      'the member "invis" of the control\'s parent window is no frame: it has no document');
-  }
-  return document;
 }
 
-function islandElementText(document, islandId) {
-  const element = document.getElementById(islandId);
-  if (!element) {
-    throw new QuorvelError(ISLAND_MISSING,
-      `island "${islandId}": the document of the frame "invis" has no element with this id`);
-  }
-  const tag = String(element.localName).toLowerCase();
-  const type = String(element.getAttribute("type") || "").trim().toLowerCase();
-  if (tag === "script" && (type === "application/xml" || type === "text/xml")) {
-    return element.textContent;
-  }
-  const hint = tag === "xml"
-    ? " (today's browsers read an <xml> element as HTML and lose the document)" : "";
-  throw new QuorvelError(ISLAND_MISSING,
-    `island "${islandId}": the element is a <${tag}${type ? ` type="${type}"` : ""}>, not a ` +
-    `<script type="application/xml"> holding the rowset document${hint}`);
+// Islands handed out by an object, by identifier: { taxData: "<xml ...", ... }.
+function objectHost(islands) {
+  return guardedHost("reading it from the host object", (islandId) => islands[islandId]);
 }
 
+// Islands handed out by a function (islandId) => text.
+function functionHost(islands) {
+  return guardedHost("the host function", (islandId) => islands(islandId));
+}
+
+// A browser window: the control's page (js/page_host.js).
 function isWindow(value) {
-  return value !== null && typeof value === "object" && value.window === value &&
-         typeof value.document === "object";
+  try {
+    return value !== null && typeof value === "object" && value.window === value &&
+           typeof value.document === "object";
+  } catch {
+    return false;  // a Proxy or an object whose getters throw: not a window
+  }
 }
 
 // The host function for what the control was created with.
@@ -161,8 +134,8 @@ function hostOf(host) {
 }
 
 // An island's text from the host, checked: a string, bytes, or undefined when absent.
-function islandFrom(host, islandId) {
-  const text = host(islandId);
+function islandFrom(host, islandId, load) {
+  const text = host(islandId, load);
   if (text === undefined || text === null) return undefined;
   if (typeof text === "string" || text instanceof Uint8Array) return text;
   throw new QuorvelError(TYPE_MISMATCH,
@@ -207,7 +180,8 @@ class CQuorvel {
   LoadDataObjects() {
     const wasm = readyEngine();
     // All six are found before any table is touched.
-    const texts = ISLAND_IDS.map((islandId) => islandFrom(this.#host, islandId));
+    const load = new Map();
+    const texts = ISLAND_IDS.map((islandId) => islandFrom(this.#host, islandId, load));
     const table = wasm._malloc(8 * ISLAND_IDS.length);
     if (!table) throw new QuorvelError(OUT_OF_MEMORY, "out of memory");
     const copies = [];
@@ -228,18 +202,3 @@ class CQuorvel {
     }
   }
 }
-
-// Settles when the engine is instantiated, with the API itself.
-const ready = createQuorvelModule().then((instance) => {
-  engine = instance;
-  return api;
-});
-
-const api = Object.freeze({ ready, CQuorvel, QuorvelError, islandIds: ISLAND_IDS });
-
-if (typeof module === "object" && module !== null && "exports" in module) {
-  module.exports = api;
-} else {
-  globalThis.quorvel = api;
-}
-})();
