@@ -23,5 +23,6 @@ using Action = std::function<int()>;
 void AddTablesCommand(CLI::App& app, Action& run);
 void AddCalcCommand(CLI::App& app, Action& run);
 void AddBatchCommand(CLI::App& app, Action& run);
+void AddServeCommand(CLI::App& app, Action& run);  // when built with service/
 
 }  // namespace quorvel::cli

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
   quorvel::cli::AddTablesCommand(app, run);
   quorvel::cli::AddCalcCommand(app, run);
   quorvel::cli::AddBatchCommand(app, run);
+#ifdef QUORVEL_WITH_SERVICE
+  quorvel::cli::AddServeCommand(app, run);
+#endif
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
