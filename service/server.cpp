@@ -195,7 +195,7 @@ class Server {
         Request request{View(header.method_string()), View(header.target()),
                         View(header[http::field::content_type]),
                         View(header[http::field::authorization]), std::move(header.body())};
-        response = handler_.Handle(request);
+        response = Answer(request);
       }
     }
     if (answered) {
@@ -215,6 +215,16 @@ class Server {
     --metrics_.InFlight();
     connection.busy = false;
     co_return answered && !error && keepAlive;
+  }
+
+  // The handler's answer; a failure it did not expect is logged and answered without detail.
+  Response Answer(Request& request) {
+    try {
+      return handler_.Handle(request);
+    } catch (const std::exception& failure) {
+      LogLine("error: " + std::string(request.method) + " " + std::string(request.target) + ": " + failure.what());
+      return handler_.Refuse(500, request.target, "");
+    }
   }
 
   static bool IsMalformed(const beast::error_code& error) {
