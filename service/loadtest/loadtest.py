@@ -9,7 +9,7 @@ Quorvel-Tables header names); 300 slow clients (a byte a second) against runs wi
 of 3; oversized and malformed requests mixed in. A failed request is no answer, a 5xx or a wrong
 answer; the intended 4xx answers are counted by kind.
 """
-import hashlib, http.client, os, re, shutil, signal, socket, statistics, subprocess, sys, threading, time
+import hashlib, http.client, resource, os, re, shutil, signal, socket, statistics, subprocess, sys, threading, time
 
 BUILD = os.path.abspath(sys.argv[1])
 SECONDS = int(sys.argv[2]) if len(sys.argv) > 2 else 10
@@ -61,19 +61,28 @@ class Service:
         self.port = int(re.search(r"listening on http://127\.0\.0\.1:(\d+)", line).group(1))
         threading.Thread(target=self.process.stderr.read, daemon=True).start()
 
+    def cpu_seconds(self):
+        """User and system time the service has used so far."""
+        with open("/proc/%d/stat" % self.process.pid) as file:
+            fields = file.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
     def stop(self):
         self.process.send_signal(signal.SIGTERM)
         return self.process.wait(timeout=30)
 
 
-def wrk(port, seconds=SECONDS):
-    """wrk -t1 -c64 on the cycled transactions: the figures of the script's RESULT line."""
+def wrk(service, seconds=SECONDS):
+    """wrk -t1 -c64 on the cycled transactions: the figures of the script's RESULT line, and the
+    service's processor time per request (which other work on the machine disturbs less)."""
+    port, cpu = service.port, service.cpu_seconds()
     out = run("wrk", "-t1", "-c64", "-d%ds" % seconds, "--timeout", "5s", "-s", LUA,
               "http://127.0.0.1:%d/v1/calc" % port, "--", os.path.join(WORK, "transactions"), str(CYCLED),
               capture_output=True, text=True).stdout
     figures = dict((k, float(v)) for k, v in re.findall(r"(\w+)=([0-9.]+)", out.split("RESULT", 1)[1]))
     figures["rate"] = figures["requests"] / figures["seconds"]
     figures["errors"] = sum(figures[k] for k in ("connect", "read", "write", "timeout"))
+    figures["cpu"] = (service.cpu_seconds() - cpu) * 1e6 / max(figures["requests"], 1)
     return figures
 
 
@@ -87,14 +96,14 @@ def post(port, body, headers=None, method="POST", path="/v1/calc"):
         connection.close()
 
 
-def while_wrk_runs(port, *workers):
+def while_wrk_runs(service, *workers):
     """Runs wrk and, beside it, the workers (functions of a stop event) until it ends."""
     stop = threading.Event()
     threads = [threading.Thread(target=worker, args=(stop,)) for worker in workers]
     for thread in threads:
         thread.start()
     try:
-        return wrk(port)
+        return wrk(service)
     finally:
         stop.set()
         for thread in threads:
@@ -128,7 +137,7 @@ def reload_storm(folders, token):
             counts["sampled"] += 1
             counts["failed"] += status != 200 or expected.get(version) != answer
 
-    figures = while_wrk_runs(service.port, reloader, sampler)
+    figures = while_wrk_runs(service, reloader, sampler)
     service.stop()
     return figures, counts
 
@@ -199,25 +208,27 @@ def main():
 
     def row(name, figures, note=""):
         failed = figures["errors"] + figures["non2xx"]
-        rows.append("%-34s %9.0f %8d %8d %8d %7d %s" % (name, figures["rate"], figures["p50"], figures["p99"],
-                                                        figures["p999"], failed, note))
+        rows.append("%-34s %9.0f %8d %8d %8d %7.0f %7d %s" % (
+            name, figures["rate"], figures["p50"], figures["p99"], figures["p999"], figures["cpu"], failed, note))
 
     service = Service("--tables", folders[0])
-    baseline = [wrk(service.port) for _ in range(3)]
+    baseline = [wrk(service) for _ in range(3)]
     service.stop()
-    started = time.monotonic()
+    started, children = time.monotonic(), resource.getrusage(resource.RUSAGE_CHILDREN)
     run(QUORVEL, "batch", "--jobs", "2", "--tables", folders[0], os.path.join(WORK, "transactions"),
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     batch_rate = DOCUMENTS / (time.monotonic() - started)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    batch_cpu = (after.ru_utime + after.ru_stime - children.ru_utime - children.ru_stime) * 1e6 / DOCUMENTS
 
     storm, storm_counts = reload_storm(folders, token)
 
     service = Service("--tables", folders[0], "--read-timeout", "3")
     slow_counts = {"closed by the read timeout": 0}
-    slowed = [while_wrk_runs(service.port, lambda stop: slow_clients(300, SECONDS)(service.port, slow_counts, stop))
+    slowed = [while_wrk_runs(service, lambda stop: slow_clients(300, SECONDS)(service.port, slow_counts, stop))
               for _ in range(3)]
     fault_counts = {}
-    faults = while_wrk_runs(service.port, lambda stop: faulty_requests(service.port, fault_counts, stop))
+    faults = while_wrk_runs(service, lambda stop: faulty_requests(service.port, fault_counts, stop))
     service.stop()
 
     median = lambda runs, key: statistics.median(r[key] for r in runs)
@@ -227,9 +238,11 @@ def main():
     row("wrk -c64 + bad requests mixed in", faults, str(fault_counts))
     print("\nquorvel serve --threads (one per processor) on %d cores, wrk -t1 sharing them; %d s per run"
           % (os.cpu_count(), SECONDS))
-    print("%-34s %9s %8s %8s %8s %7s" % ("run", "req/s", "p50 us", "p99 us", "p99.9 us", "failed"))
+    print("%-34s %9s %8s %8s %8s %7s %7s" % ("run", "req/s", "p50 us", "p99 us", "p99.9 us", "cpu us", "failed"))
     print("\n".join(rows))
-    print("%-34s %9.0f   (%d typical documents, output to /dev/null)" % ("quorvel batch --jobs 2", batch_rate, DOCUMENTS))
+    print("%-34s %9.0f %26s %7.0f   (%d typical documents, output to /dev/null)"
+          % ("quorvel batch --jobs 2", batch_rate, "", batch_cpu, DOCUMENTS))
+    print("cpu us: processor time of the service per request (of batch per document)")
     print("slow clients: %s" % slow_counts)
     base, slow = median(baseline, "rate"), median(slowed, "rate")
     checks = {
