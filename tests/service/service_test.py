@@ -61,19 +61,20 @@ class Service:
 
 
 def calc(tables, path):
-    """`quorvel calc`'s answer: (result bytes, None) or (None, error number)."""
+    """`quorvel calc`'s answer: (result bytes, None, None) or (None, error number, description)."""
     run = subprocess.run([BINARY, "calc", *(["--tables", tables] if tables else []), path],
                          capture_output=True, timeout=30)
     if run.returncode == 0:
-        return run.stdout, None
-    return None, int(re.search(rb"error (\d+):", run.stderr).group(1))
+        return run.stdout, None, None
+    error = re.match(r"quorvel: error (\d+): (.*)\n$", run.stderr.decode(), re.S)
+    return None, int(error.group(1)), error.group(2)
 
 
 class Calculations(unittest.TestCase):
     def check_same_as_calc(self, service, tables, path):
         status, headers, body = service.request("POST", "/v1/calc", pathlib.Path(path).read_bytes(),
                                                 {"Content-Type": "application/xml"})
-        result, number = calc(tables, path)
+        result, number, description = calc(tables, path)
         self.assertRegex(headers["Quorvel-Tables"], r"^[0-9a-f]{16}$")
         if number is None:
             self.assertEqual((status, body), (200, result))
@@ -81,7 +82,8 @@ class Calculations(unittest.TestCase):
             self.assertEqual(headers["Content-Type"], kind + "; charset=utf-8")
         else:
             self.assertEqual((status, headers["Content-Type"]), (422, "application/problem+json"))
-            self.assertEqual(json.loads(body)["number"], number)
+            problem = json.loads(body)
+            self.assertEqual((problem["number"], problem["description"]), (number, description))
 
     def test_examples_answer_as_calc_does(self):
         service = Service()
@@ -262,6 +264,12 @@ class Statuses(unittest.TestCase):
         self.assertEqual((status, body, headers["Content-Type"]), (200, b"NOHEADER", "text/plain; charset=utf-8"))
         # The reason comes from the engine; when it gives one, it is a single non-empty line.
         self.assertNotEqual(headers.get("Quorvel-Warning", "given"), "")
+
+    def test_unknown_path_is_a_problem_document(self):
+        status, headers, body = self.services["plain"].request("GET", "/v2/calc?x=1")
+        self.assertEqual((status, headers["Content-Type"], body),
+                         (404, "application/problem+json",
+                          b'{"detail":"no such path","status":404,"title":"Not Found","type":"about:blank"}'))
 
     def test_connections_over_the_cap_get_503(self):
         plain = self.services["plain"]
