@@ -134,3 +134,13 @@ tsan: setup
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target quorvel quorvel_tests
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -R "SharedTables|Control|batch"
+
+# ---- The HTTP tax service (service/) ----
+# `make loadtest`: `quorvel serve` under wrk (64 keep-alive connections) beside `quorvel batch
+# --jobs 2`, then a reload storm, 300 slow clients and bad requests mixed in; prints a table.
+# Not part of `make test`. LOADTEST_SECONDS is the length of each wrk run.
+LOADTEST_SECONDS ?= 10
+.PHONY: loadtest
+loadtest: setup configure
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel quorvel_profile
+	/usr/bin/python3 service/loadtest/loadtest.py $(BUILD) $(LOADTEST_SECONDS)

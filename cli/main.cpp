@@ -14,6 +14,10 @@
 
 #include "commands.hpp"
 #include "quorvel/quorvel.hpp"
+#ifdef QUORVEL_WITH_SERVICE
+#include "serve.hpp"
+#include "tables_source.hpp"
+#endif
 #include "standard_output.hpp"
 #include "usage_error.hpp"
 
@@ -89,6 +93,33 @@ CLI::App* AddBatch(CLI::App& app, BatchOptions& options, std::string& format) {
   return command;
 }
 
+#ifdef QUORVEL_WITH_SERVICE
+CLI::App* AddServe(CLI::App& app, service::ServeOptions& options) {
+  CLI::App* command = app.add_subcommand("serve", "Answer tax calculations over HTTP");
+  command->add_option("--tables", options.tablesFolder,
+                      "Folder holding the six data islands, read again on reload (default: the built-in "
+                      "example tables)")
+      ->check(kNotEmpty)
+      ->type_name("DIR");
+  command->add_option("--listen", options.listen, "HOST:PORT to listen on; port 0 picks a free one")
+      ->capture_default_str();
+  command->add_option("--threads", options.threads, "Threads serving requests (default: one per processor)");
+  command->add_option("--max-body", options.maxBody, "Largest request body in bytes")->capture_default_str();
+  command->add_option("--max-connections", options.maxConnections, "Connections served at once")
+      ->capture_default_str();
+  command->add_option("--read-timeout", options.readTimeoutSeconds, "Seconds allowed to send one whole request")
+      ->capture_default_str();
+  command->add_option("--drain-seconds", options.drainSeconds,
+                      "Seconds that requests in flight get to finish after SIGTERM or SIGINT")
+      ->capture_default_str();
+  command->add_option("--admin-token-file", options.adminTokenFile,
+                      "File holding the bearer token that allows POST /v1/tables/reload")
+      ->check(kNotEmpty);
+  command->add_flag("--access-log", options.accessLog, "Log one line per request");
+  return command;
+}
+#endif
+
 // CLI11 takes an unknown command for a stray argument: name it plainly instead.
 void RequireKnownCommand(const CLI::App& app, int argc, char** argv) {
   std::string names;
@@ -138,6 +169,10 @@ int Run(int argc, char** argv) {
   const CLI::App* tablesCommand = AddTables(app, tables);
   const CLI::App* calcCommand = AddCalc(app, calc);
   const CLI::App* batchCommand = AddBatch(app, batch, batchFormat);
+#ifdef QUORVEL_WITH_SERVICE
+  service::ServeOptions serve;
+  const CLI::App* serveCommand = AddServe(app, serve);
+#endif
   try {
     RequireKnownCommand(app, argc, argv);
     app.parse(argc, argv);
@@ -150,6 +185,9 @@ int Run(int argc, char** argv) {
     batch.format = batchFormat == "jsonl" ? BatchFormat::kJsonLines : BatchFormat::kResults;
     return RunBatch(batch);
   }
+#ifdef QUORVEL_WITH_SERVICE
+  if (serveCommand->parsed()) return service::Serve(serve, ExampleTables());
+#endif
   throw UsageError("a command is required");
 }
 

@@ -1,0 +1,217 @@
+#include "handler.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <new>
+#include <nlohmann/json.hpp>
+
+#include "clock_text.hpp"
+#include "log.hpp"
+
+namespace quorvel::service {
+namespace {
+
+constexpr std::string_view kXml = "application/xml; charset=utf-8";
+constexpr std::string_view kText = "text/plain; charset=utf-8";
+constexpr std::string_view kJson = "application/json";
+constexpr std::string_view kProblem = "application/problem+json";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// The media type of a Content-Type value, without its parameters.
+std::string_view MediaType(std::string_view contentType) {
+  return Trimmed(contentType.substr(0, contentType.find(';')));
+}
+
+// Types that are plainly not a transaction document.
+bool PlainlyNotXml(std::string_view contentType) {
+  const std::string_view type = MediaType(contentType);
+  return EqualsIgnoringCase(type, "application/json") || EqualsIgnoringCase(type, "multipart/form-data");
+}
+
+std::string_view ReasonTitle(unsigned status) {
+  switch (status) {
+    case 400: return "Bad Request";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 409: return "Conflict";
+    case 413: return "Content Too Large";
+    case 415: return "Unsupported Media Type";
+    case 422: return "Unprocessable Content";
+    case 431: return "Request Header Fields Too Large";
+    case 503: return "Service Unavailable";
+    default: return "Internal Server Error";
+  }
+}
+
+Response Problem(unsigned status, std::string_view detail) {
+  nlohmann::json body = {{"type", "about:blank"}, {"title", ReasonTitle(status)}, {"status", status}};
+  if (!detail.empty()) body["detail"] = detail;
+  return {status, std::string(kProblem), {}, body.dump()};
+}
+
+// A calculation or load error: its number and description, for the caller to act on.
+Response ErrorProblem(unsigned status, const Error& error) {
+  const nlohmann::json body = {{"type", "about:blank"}, {"title", ReasonTitle(status)},
+                               {"status", status},      {"number", error.number()},
+                               {"description", error.description()}};
+  return {status, std::string(kProblem), {}, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
+}
+
+Response WrongMethod(std::string_view allowed) {
+  Response response = Problem(405, "this path answers " + std::string(allowed) + " only");
+  response.headers.emplace_back("Allow", allowed);
+  return response;
+}
+
+// A header value can hold no line breaks or other control characters.
+std::string HeaderSafe(std::string_view text) {
+  std::string safe;
+  for (const char c : text) safe.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c);
+  return safe;
+}
+
+}  // namespace
+
+std::string_view PathOf(std::string_view target) { return target.substr(0, target.find('?')); }
+
+Handler::Handler(TableStore& tables, service::Metrics& metrics, std::optional<Digest> adminToken)
+    : tables_(tables), metrics_(metrics), adminToken_(adminToken) {}
+
+Response Handler::Handle(Request& request) {
+  const std::string_view path = PathOf(request.target);
+  const auto only = [&](std::string_view method) { return request.method == method; };
+  switch (EndpointOf(path)) {
+    case Endpoint::kCalc:
+      if (!only("POST")) {
+        Response response = WrongMethod("POST");
+        response.headers.emplace_back("Quorvel-Tables", tables_.Current()->version);
+        return response;
+      }
+      return Calculate(request);
+    case Endpoint::kTables:
+      return only("GET") ? DescribeTables() : WrongMethod("GET");
+    case Endpoint::kReload:
+      return only("POST") ? ReloadRequest(request) : WrongMethod("POST");
+    case Endpoint::kHealth:
+      return only("GET") ? Response{200, std::string(kText), {}, "ok\n"} : WrongMethod("GET");
+    case Endpoint::kReady:
+      if (!only("GET")) return WrongMethod("GET");
+      return draining_ ? Problem(503, "the service is shutting down")
+                       : Response{200, std::string(kText), {}, "ready\n"};
+    case Endpoint::kMetrics:
+      return only("GET") ? Metrics() : WrongMethod("GET");
+    default:
+      return Problem(404, "no such path");
+  }
+}
+
+Response Handler::Refuse(unsigned status, std::string_view target, std::string_view detail) const {
+  Response response = Problem(status, detail);
+  if (EndpointOf(PathOf(target)) == Endpoint::kCalc) {
+    response.headers.emplace_back("Quorvel-Tables", tables_.Current()->version);
+  }
+  return response;
+}
+
+Response Handler::Calculate(const Request& request) const {
+  // The answer names the tables that computed it, even if a reload replaces them meanwhile.
+  const std::shared_ptr<const TableSet> tables = tables_.Current();
+  Response response;
+  if (PlainlyNotXml(request.contentType)) {
+    response = Problem(415, "the body must be a transaction document (application/xml)");
+  } else {
+    try {
+      std::string refusal;
+      response.body = CalculateTaxes(*tables->tables, request.body, refusal);
+      if (response.body == "NOHEADER") {
+        response.contentType = kText;
+        if (!refusal.empty()) response.headers.emplace_back("Quorvel-Warning", HeaderSafe(refusal));
+      } else {
+        response.contentType = kXml;
+      }
+    } catch (const Error& error) {
+      response = ErrorProblem(error.number() == errors::kOutOfMemory ? 503 : 422, error);
+    } catch (const std::bad_alloc&) {
+      response = ErrorProblem(503, Error(errors::kOutOfMemory, "memory ran out"));
+    }
+  }
+  response.headers.emplace_back("Quorvel-Tables", tables->version);
+  return response;
+}
+
+Response Handler::DescribeTables() const {
+  const std::shared_ptr<const TableSet> tables = tables_.Current();
+  const nlohmann::json body = {
+      {"version", tables->version},
+      {"loadedAt", UtcTimestamp(tables->loadedAt)},
+      {"source", tables->source},
+      {"loadMilliseconds", tables->loadMilliseconds},
+      {"rows",
+       {{"taxes", tables->rows.taxes},
+        {"taxModels", tables->rows.taxModels},
+        {"taxGroups", tables->rows.taxGroups},
+        {"taxStatuses", tables->rows.taxStatuses}}}};
+  return {200, std::string(kJson), {}, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
+}
+
+bool Handler::Authorised(std::string_view authorization) const {
+  authorization = Trimmed(authorization);
+  constexpr std::string_view kScheme = "Bearer ";
+  if (authorization.size() < kScheme.size() ||
+      !EqualsIgnoringCase(authorization.substr(0, kScheme.size()), kScheme)) {
+    return false;
+  }
+  // Comparing digests takes the same time wherever the token differs, whatever its length.
+  return SameDigest(Sha256({Trimmed(authorization.substr(kScheme.size()))}), *adminToken_);
+}
+
+Response Handler::ReloadRequest(const Request& request) {
+  if (!adminToken_) return Problem(403, "reloading over HTTP is not enabled");
+  if (!Authorised(request.authorization)) {
+    Response response = Problem(401, "a valid bearer token is required");
+    response.headers.emplace_back("WWW-Authenticate", "Bearer");
+    return response;
+  }
+  if (!tables_.Reloadable()) return Problem(409, "the built-in tables cannot be reloaded");
+  try {
+    Reload("request");
+    return DescribeTables();
+  } catch (const Error& error) {
+    return ErrorProblem(422, error);
+  }
+}
+
+std::shared_ptr<const TableSet> Handler::Reload(std::string_view trigger) {
+  try {
+    std::shared_ptr<const TableSet> tables = tables_.Reload();
+    metrics_.CountReload(true);
+    LogLine("reload (" + std::string(trigger) + "): tables " + tables->version + " from " +
+            tables->source);
+    return tables;
+  } catch (const Error& error) {
+    metrics_.CountReload(false);
+    LogLine("reload (" + std::string(trigger) + ") failed, the tables stay " +
+            tables_.Current()->version + ": error " + std::to_string(error.number()) + ": " +
+            error.description());
+    throw;
+  }
+}
+
+Response Handler::Metrics() const {
+  return {200, "text/plain; version=0.0.4; charset=utf-8", {}, metrics_.Render(*tables_.Current())};
+}
+
+}  // namespace quorvel::service
