@@ -8,13 +8,14 @@ from __future__ import annotations
 
 import hashlib
 from collections.abc import Mapping
+from typing import cast
 
 from distributed import WorkerPlugin, get_worker
 
 import quorvel
 
 
-class TablesPlugin(WorkerPlugin):  # type: ignore[misc]
+class TablesPlugin(WorkerPlugin):
     """Carries the six islands to each worker once and loads the tables there."""
 
     def __init__(self, islands: Mapping[str, bytes]) -> None:
@@ -32,5 +33,6 @@ class TablesPlugin(WorkerPlugin):  # type: ignore[misc]
 
 def calculate_partition(plugin_name: str, transactions: list[bytes]) -> list[bytes | quorvel.Error]:
     """The results of a partition of transactions, in order, failures as quorvel.Error."""
-    tables = get_worker().plugins[plugin_name].tables
+    tables = cast(TablesPlugin, get_worker().plugins[plugin_name]).tables
+    assert tables is not None, "the worker plugin loads the tables when it is set up"
     return quorvel.calculate_many(tables, transactions)

@@ -218,6 +218,6 @@ def main(argv: Sequence[str] | None = None) -> int:
 
 if __name__ == "__main__":
     # Run as quorvel.rerate, not __main__, so that Dask finds what it sends by its module's name.
-    from quorvel.rerate import main as run
+    import quorvel.rerate
 
-    sys.exit(run())
+    sys.exit(quorvel.rerate.main())
