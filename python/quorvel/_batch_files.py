@@ -11,10 +11,8 @@ never sees half a file, and a symbolic link in its place is replaced, never foll
 from __future__ import annotations
 
 import contextlib
-import functools
 import json
 import os
-import tempfile
 from collections.abc import Sequence
 
 import quorvel
@@ -72,12 +70,18 @@ def refuse_collisions(files: Sequence[str], out: str) -> None:
             raise InputsRefused(
                 f'"{earlier}" and "{file}" would both write {output_name(file)}{RESULT_SUFFIX}'
             )
-    inputs = {os.path.realpath(file): file for file in files}
+    # Outputs are plain files in `out`: an input there, under an output's name, would be replaced.
+    real_out = os.path.realpath(out)
+    folders: dict[str, str] = {}
     for file in files:
-        for output in (result_path(out, file), error_path(out, file)):
-            replaced = inputs.get(os.path.realpath(output))
-            if replaced is not None:
-                raise InputsRefused(f'the output of "{file}" would replace the input "{replaced}"')
+        folder = os.path.dirname(file) or "."
+        if folders.setdefault(folder, os.path.realpath(folder)) != real_out:
+            continue
+        owner = by_name.get(output_name(file).removesuffix(".result").removesuffix(".error"))
+        if owner is not None and os.path.basename(file) in (
+            os.path.basename(result_path(out, owner)), os.path.basename(error_path(out, owner))
+        ):
+            raise InputsRefused(f'the output of "{owner}" would replace the input "{file}"')
 
 
 def read_transaction(file: str) -> bytes:
@@ -116,20 +120,14 @@ def _remove(path: str) -> None:
 
 def _write_atomically(path: str, data: bytes) -> None:
     folder, name = os.path.split(path)
-    handle, temporary = tempfile.mkstemp(dir=folder or ".", prefix=f".{name}.", suffix=".tmp")
+    # Named after this process, not ending in .xml; created as a plain open() would create it.
+    temporary = os.path.join(folder, f".{name}.{os.getpid()}.tmp")
+    handle = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC | os.O_NOFOLLOW, 0o666)
     try:
-        with os.fdopen(handle, "wb") as file:
-            os.fchmod(file.fileno(), 0o666 & ~_umask())  # as a plain open() would create it
+        with open(handle, "wb") as file:
             file.write(data)
         os.replace(temporary, path)
     except BaseException:
         with contextlib.suppress(OSError):
             os.unlink(temporary)
         raise
-
-
-@functools.cache
-def _umask() -> int:
-    mask = os.umask(0o022)
-    os.umask(mask)
-    return mask

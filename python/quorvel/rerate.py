@@ -4,7 +4,7 @@
 
 Writes the same files as `quorvel batch --out DIR` (see quorvel._batch_files) and a summary on
 standard error; the exit status is 1 when any transaction failed. Without --scheduler it starts a
-local cluster of worker processes listening on 127.0.0.1 only, dashboards off.
+local cluster of worker processes listening on 127.0.0.1 only, dashboards included.
 
 The client reads the inputs and writes the outputs, so the workers need the quorvel package but
 no shared file system. The islands go to each worker once, with a worker plugin that loads the
@@ -29,6 +29,9 @@ from quorvel import _batch_files as batch_files
 
 ISLAND_IDS = ("taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData", "TaxGroupItemData",
               "TaxStatusData")
+
+# A local cluster's addresses: this machine only, any free port.
+LOCAL_ONLY = "127.0.0.1:0"
 
 # At most this many transactions, or about this many bytes of them, in one partition; fewer when
 # that would leave a worker idle: each worker thread gets about PARTITIONS_PER_THREAD of them.
@@ -105,8 +108,10 @@ def connect(scheduler: str | None, workers: int) -> Iterator[object]:
         threads_per_worker=1,
         processes=True,
         host="127.0.0.1",
-        dashboard_address=None,
-        worker_dashboard_address=None,
+        # The scheduler's and the workers' HTTP servers (dashboards, metrics) listen even with
+        # the dashboards off, on all interfaces unless told otherwise.
+        dashboard_address=LOCAL_ONLY,
+        worker_dashboard_address=LOCAL_ONLY,
         silence_logs=logging.ERROR,
     ) as cluster, Client(cluster) as client:
         yield client
@@ -150,8 +155,10 @@ class Rerating:
         most = min(PARTITION_TRANSACTIONS, -(-len(files) // (threads * PARTITIONS_PER_THREAD)))
         for group in partitions(files, max(1, most)):
             texts, unreadable = self._read(group)
+            # Sent straight to a worker, not through the scheduler inside the task.
+            [sent] = self.client.scatter([texts], hash=False)  # type: ignore[attr-defined]
             future = self.client.submit(  # type: ignore[attr-defined]
-                calculate_partition, self.plugin_name, texts, pure=False
+                calculate_partition, self.plugin_name, sent, pure=False
             )
             in_flight.append((group, unreadable, future))
             if len(in_flight) > 2 * threads:

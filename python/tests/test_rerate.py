@@ -1,9 +1,11 @@
 """python3 -m quorvel.rerate on a local Dask cluster writes what `quorvel batch --out` writes."""
 
+import contextlib
 import json
 import os
 import pathlib
 import re
+import socket
 import subprocess
 import sys
 
@@ -75,3 +77,46 @@ def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list,
     run = rerate("--tables", str(EXAMPLE_TABLES), "--out", str(tmp_path / out),
                  *[str(tmp_path / name) for name in inputs])
     assert (run.returncode, run.stderr) == (1, "rerate: " + message.format(tmp_path) + "\n")
+
+
+def test_a_local_cluster_listens_on_this_machine_only() -> None:
+    from quorvel.rerate import connect
+    with connect(None, 2):
+        addresses = listening_addresses(process_tree(os.getpid()))
+    assert addresses and all(host in ("127.0.0.1", "::ffff:127.0.0.1") for host in addresses), addresses
+
+
+def process_tree(root: int) -> set[int]:
+    """`root` and all its descendants."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        try:
+            parents[int(entry)] = int(pathlib.Path(f"/proc/{entry}/stat").read_text().rsplit(")", 1)[1].split()[1])
+        except (ValueError, OSError):
+            continue
+    tree = {root}
+    while grown := {pid for pid, parent in parents.items() if parent in tree} - tree:
+        tree |= grown
+    return tree
+
+
+def listening_addresses(pids: set[int]) -> list[str]:
+    """The hosts the TCP sockets of `pids` listen on."""
+    inodes = set()
+    for pid in pids:
+        with contextlib.suppress(OSError):
+            for fd in os.listdir(f"/proc/{pid}/fd"):
+                with contextlib.suppress(OSError):
+                    link = os.readlink(f"/proc/{pid}/fd/{fd}")
+                    if link.startswith("socket:["):
+                        inodes.add(link[8:-1])
+    hosts = []
+    for table, family in (("/proc/net/tcp", socket.AF_INET), ("/proc/net/tcp6", socket.AF_INET6)):
+        for line in pathlib.Path(table).read_text().splitlines()[1:]:
+            fields = line.split()
+            if fields[3] == "0A" and fields[9] in inodes:  # 0A: listening
+                raw = bytes.fromhex(fields[1].split(":")[0])
+                # The kernel writes each 32-bit word in the machine's byte order.
+                words = b"".join(raw[i:i + 4][::-1] for i in range(0, len(raw), 4))
+                hosts.append(socket.inet_ntop(family, words))
+    return hosts
