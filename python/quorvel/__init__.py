@@ -4,11 +4,13 @@
     result = quorvel.calculate(tables, transaction)     # the result rowset or "NOHEADER"
 
 Tables are immutable and may be shared by threads; calculate and calculate_many release the GIL.
-CQuorvel is the control with its per-thread tables. Every failure is a quorvel.Error.
+CQuorvel is the control with its per-thread tables. Every failure is a quorvel.Error. ISLAND_IDS
+names the six islands a host gives, in the order they are loaded.
 """
 
 from quorvel import errors
 from quorvel._quorvel import (
+    ISLAND_IDS,
     CQuorvel,
     Tables,
     __version__,
@@ -19,6 +21,7 @@ from quorvel._quorvel import (
 from quorvel.errors import Error
 
 __all__ = [
+    "ISLAND_IDS",
     "CQuorvel",
     "Error",
     "Tables",

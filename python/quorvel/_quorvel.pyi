@@ -5,6 +5,7 @@ from typing import TypeVar, overload
 from quorvel.errors import Error
 
 __version__: str
+ISLAND_IDS: tuple[str, ...]
 _ENGINE_ERROR_NUMBERS: dict[str, int]
 
 _Host = str | os.PathLike[str] | Mapping[str, str | bytes] | Callable[[str], str | bytes]

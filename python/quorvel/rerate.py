@@ -27,9 +27,6 @@ from collections.abc import Iterator, Sequence
 import quorvel
 from quorvel import _batch_files as batch_files
 
-ISLAND_IDS = ("taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData", "TaxGroupItemData",
-              "TaxStatusData")
-
 # A local cluster's addresses: this machine only, any free port.
 LOCAL_ONLY = "127.0.0.1:0"
 
@@ -81,7 +78,7 @@ def parse_arguments(argv: Sequence[str] | None) -> argparse.Namespace:
 def read_islands(folder: str) -> dict[str, bytes]:
     """The six islands' texts from their files in `folder`."""
     islands = {}
-    for island_id in ISLAND_IDS:
+    for island_id in quorvel.ISLAND_IDS:
         path = os.path.join(folder, island_id + ".xml")
         try:
             with open(path, "rb") as island:
@@ -138,16 +135,23 @@ class Rerating:
     """One run: sends partitions to the cluster and records their outcomes in input order."""
 
     def __init__(self, client: object, islands: dict[str, bytes], out: str) -> None:
-        from quorvel._rerate_worker import TablesPlugin
-
         self.client = client
+        self.islands = islands
         self.out = out
-        plugin = TablesPlugin(islands)
-        client.register_worker_plugin(plugin, name=plugin.name)  # type: ignore[attr-defined]
-        self.plugin_name = plugin.name
         self.summary = Summary()
 
     def run(self, files: Sequence[str]) -> Summary:
+        from quorvel._rerate_worker import TablesPlugin
+
+        plugin = TablesPlugin(self.islands)
+        self.client.register_worker_plugin(plugin, name=plugin.name)  # type: ignore[attr-defined]
+        try:
+            self._calculate(files, plugin.name)
+        finally:  # a shared cluster's workers keep no tables of this run
+            self.client.unregister_worker_plugin(plugin.name)  # type: ignore[attr-defined]
+        return self.summary
+
+    def _calculate(self, files: Sequence[str], plugin_name: str) -> None:
         from quorvel._rerate_worker import calculate_partition
 
         threads = max(1, sum(self.client.nthreads().values()))  # type: ignore[attr-defined]
@@ -158,14 +162,13 @@ class Rerating:
             # Sent straight to a worker, not through the scheduler inside the task.
             [sent] = self.client.scatter([texts], hash=False)  # type: ignore[attr-defined]
             future = self.client.submit(  # type: ignore[attr-defined]
-                calculate_partition, self.plugin_name, sent, pure=False
+                calculate_partition, plugin_name, sent, pure=False
             )
             in_flight.append((group, unreadable, future))
             if len(in_flight) > 2 * threads:
                 self._record(*in_flight.popleft())
         while in_flight:
             self._record(*in_flight.popleft())
-        return self.summary
 
     @staticmethod
     def _read(group: list[str]) -> tuple[list[bytes], dict[int, quorvel.Error]]:
@@ -205,6 +208,9 @@ def main(argv: Sequence[str] | None = None) -> int:
     start = time.monotonic()
     try:
         files = batch_files.expand_inputs(arguments.inputs)
+        if not files:
+            print(f"rerate: no transaction files in {' '.join(arguments.inputs)}", file=sys.stderr)
+            return 2
         batch_files.refuse_collisions(files, arguments.out)
         islands = read_islands(arguments.tables)
         quorvel.load_tables(islands)  # a bad table fails here, before any cluster starts

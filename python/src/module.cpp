@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 
 #include <exception>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -80,6 +81,10 @@ struct Item {
 };
 
 py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
+  // A text is iterable too: one transaction given alone would be calculated character by character.
+  if (PyUnicode_Check(transactions.ptr()) || PyBytes_Check(transactions.ptr())) {
+    throw py::type_error("calculate_many takes a sequence of transactions, not one transaction");
+  }
   std::vector<Item> items;
   for (const py::handle transaction : transactions) {
     Item& item = items.emplace_back();
@@ -167,6 +172,9 @@ PYBIND11_MODULE(_quorvel, module) {
   TranslateErrors();
   module.doc() = "The Quorvel engine; use it through the package quorvel.";
   module.attr("__version__") = quorvel::Version();
+  py::tuple islandIds(std::size(quorvel::kIslandIds));
+  for (std::size_t i = 0; i < std::size(quorvel::kIslandIds); ++i) islandIds[i] = quorvel::kIslandIds[i];
+  module.attr("ISLAND_IDS") = islandIds;
   // The numbers quorvel.errors must agree with (its tests compare them).
   module.attr("_ENGINE_ERROR_NUMBERS") = EngineErrorNumbers();
 

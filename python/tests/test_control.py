@@ -130,8 +130,9 @@ def test_texts_and_failures_in_order() -> None:
         with pytest.raises(quorvel.Error) as error:
             quorvel.calculate(TABLES, text)
         assert error.value.number == 13 and str(error.value).startswith("error 13: ")
-    with pytest.raises(TypeError):
-        quorvel.calculate(TABLES, 42)
+    for mistake in (lambda: quorvel.calculate(TABLES, 42), lambda: quorvel.calculate_many(TABLES, TRANSACTION)):
+        with pytest.raises(TypeError):
+            mistake()
 
 
 def test_errors_are_the_engines_numbers() -> None:
