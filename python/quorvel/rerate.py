@@ -20,6 +20,7 @@ import contextlib
 import dataclasses
 import logging
 import os
+import signal
 import sys
 import time
 from collections.abc import Iterator, Sequence
@@ -218,9 +219,15 @@ def main(argv: Sequence[str] | None = None) -> int:
     except (quorvel.Error, batch_files.InputsRefused, OSError) as error:
         print(f"rerate: {error}", file=sys.stderr)
         return 1
+    # Stopped by SIGTERM as by Ctrl-C: unwinding removes the temporary file being written, and
+    # every output on disk is then whole, from this run or (not yet reached) from an earlier one.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     try:
         with connect(arguments.scheduler, arguments.workers) as client:
             summary = Rerating(client, islands, arguments.out).run(files)
+    except KeyboardInterrupt:
+        print("rerate: interrupted", file=sys.stderr)
+        return 130
     except Exception as error:  # the cluster, not a transaction: nothing more can be done
         print(f"rerate: the run stopped: {type(error).__name__}: {error}", file=sys.stderr)
         return 1
