@@ -144,3 +144,21 @@ LOADTEST_SECONDS ?= 10
 loadtest: setup configure
 	cmake --build $(BUILD) -j $(JOBS) --target quorvel quorvel_profile
 	/usr/bin/python3 service/loadtest/loadtest.py $(BUILD) $(LOADTEST_SECONDS)
+
+# --- Python package (python/): the extension module and the package in $(BUILD)/python --------
+# For Debian's interpreter: the `python3` first on PATH may be another one without Debian's
+# packages (pybind11, pytest, Dask). `make test` runs the package's tests through ctest.
+PYTHON ?= /usr/bin/python3
+.PHONY: python python-bench
+test: python
+
+python: configure
+	cmake -S . -B $(BUILD) -DQUORVEL_BUILD_PYTHON=ON -DPYBIND11_FINDPYTHON=ON -DPython_EXECUTABLE=$(PYTHON)
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_python
+
+# calculate beside the native CalculateTaxes on the typical document, then 1 and 2 threads.
+python-bench: python
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_profile quorvel_native_calc_bench
+	@$(BUILD)/quorvel_profile files $(BUILD)/python-bench 1 >/dev/null
+	$(BUILD)/quorvel_native_calc_bench $(BUILD)/python-bench/tables $(BUILD)/python-bench/transactions/trans-000000.xml
+	PYTHONPATH=$(BUILD)/python $(PYTHON) python/bench/calculate.py $(BUILD)/python-bench/transactions/trans-000000.xml $(BUILD)/python-bench/tables

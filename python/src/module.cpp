@@ -1,0 +1,208 @@
+// quorvel._quorvel: the engine for Python. The package quorvel re-exports all of it; its type
+// stubs are quorvel/_quorvel.pyi.
+//
+// Every call that calculates or loads releases the GIL while the engine works, so threads that
+// share one set of tables run on as many cores as they have. Every C++ exception leaves as
+// quorvel.Error (error_translation.hpp).
+#include <pybind11/pybind11.h>
+
+#include <exception>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "callable_host.hpp"
+#include "error_translation.hpp"
+#include "quorvel/quorvel.hpp"
+#include "texts.hpp"
+
+namespace py = pybind11;
+
+namespace quorvel::python {
+namespace {
+
+// Loaded reference tables: immutable, shared by every thread that calculates with them.
+struct Tables {
+  std::shared_ptr<const ReferenceTables> tables;
+};
+
+bool IsInstance(py::handle object, const char* module, const char* type) {
+  return py::isinstance(object, py::module_::import(module).attr(type));
+}
+
+// The host page of `source`: a folder (str or os.PathLike), a mapping {island id: str | bytes},
+// or a callable(island id) -> str | bytes.
+std::shared_ptr<HostPage> HostOf(const py::object& source) {
+  if (PyUnicode_Check(source.ptr()) || IsInstance(source, "os", "PathLike")) {
+    // File names go as the file system has them, even those that are not UTF-8.
+    return MakeFolderHost(py::module_::import("os").attr("fsencode")(source).cast<std::string>());
+  }
+  if (IsInstance(source, "collections.abc", "Mapping")) {
+    std::map<std::string, std::string, std::less<>> islands;
+    for (const py::handle item : source.attr("items")()) {
+      const auto pair = item.cast<py::tuple>();
+      if (!PyUnicode_Check(pair[0].ptr())) throw py::type_error("island ids must be str");
+      const std::string name = TextOf(pair[0]);
+      islands.emplace(name, std::string(ViewText(pair[1], "island \"" + name + "\"")));
+    }
+    return MakeMemoryHost(std::move(islands));
+  }
+  if (PyCallable_Check(source.ptr())) return MakeCallableHost(source);
+  throw py::type_error("the host must be a folder, a mapping of island texts or a callable, not " +
+                       TextOf(py::type::handle_of(source).attr("__name__")));
+}
+
+Tables LoadTables(const py::object& source) {
+  const std::shared_ptr<HostPage> host = HostOf(source);
+  py::gil_scoped_release released;
+  return Tables{LoadReferenceTables(*host)};
+}
+
+py::object Calculate(const Tables& tables, const py::object& transaction) {
+  const std::string_view text = ViewText(transaction, "the transaction");
+  std::string result;
+  {
+    py::gil_scoped_release released;
+    result = CalculateTaxes(*tables.tables, text);
+  }
+  return ToPython(result, PyUnicode_Check(transaction.ptr()));
+}
+
+// One transaction of calculate_many: its text, then its result or its failure.
+struct Item {
+  py::object transaction;
+  std::string_view text;
+  std::string result;
+  std::optional<Failure> failure;
+};
+
+py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
+  // A text is iterable too: one transaction given alone would be calculated character by character.
+  if (PyUnicode_Check(transactions.ptr()) || PyBytes_Check(transactions.ptr())) {
+    throw py::type_error("calculate_many takes a sequence of transactions, not one transaction");
+  }
+  std::vector<Item> items;
+  for (const py::handle transaction : transactions) {
+    Item& item = items.emplace_back();
+    item.transaction = py::reinterpret_borrow<py::object>(transaction);
+    try {
+      item.text = ViewText(transaction, "transaction " + std::to_string(items.size() - 1));
+    } catch (const Error&) {
+      item.failure = Describe(std::current_exception());
+    }
+  }
+  {
+    py::gil_scoped_release released;
+    for (Item& item : items) {
+      if (item.failure) continue;
+      try {
+        item.result = CalculateTaxes(*tables.tables, item.text);
+      } catch (...) {
+        item.failure = Describe(std::current_exception());
+      }
+    }
+  }
+  py::list outcomes(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    Item& item = items[i];
+    if (!item.failure) {
+      try {
+        outcomes[i] = ToPython(item.result, PyUnicode_Check(item.transaction.ptr()));
+        std::string().swap(item.result);  // its memory serves the next texts: a lower peak
+        continue;
+      } catch (const Error&) {
+        item.failure = Describe(std::current_exception());
+      }
+    }
+    outcomes[i] = MakeError(*item.failure);
+  }
+  return outcomes;
+}
+
+std::string DescribeTables(const Tables& tables) {
+  const TableCounts counts = CountRows(*tables.tables);
+  return "<quorvel.Tables: " + std::to_string(counts.taxes) + " taxes, " +
+         std::to_string(counts.taxModels) + " tax models, " + std::to_string(counts.taxGroups) +
+         " tax groups, " + std::to_string(counts.taxStatuses) + " tax statuses>";
+}
+
+py::object CalcTaxes(const CQuorvel& control, const py::object& transaction) {
+  const std::string_view text = ViewText(transaction, "the transaction");
+  std::string result;
+  {
+    py::gil_scoped_release released;
+    result = control.CalcTaxes(text);
+  }
+  return ToPython(result, PyUnicode_Check(transaction.ptr()));
+}
+
+void LoadTablesOf(const CQuorvel& control) {
+  py::gil_scoped_release released;
+  control.LoadTables();
+}
+
+void LoadDataObjects(const CQuorvel& control) {
+  py::gil_scoped_release released;
+  control.LoadDataObjects();
+}
+
+py::dict EngineErrorNumbers() {
+  py::dict numbers;
+  numbers["ABSENT_KEY"] = errors::kAbsentKey;
+  numbers["OVERFLOW"] = errors::kOverflow;
+  numbers["OUT_OF_MEMORY"] = errors::kOutOfMemory;
+  numbers["OUT_OF_RANGE"] = errors::kOutOfRange;
+  numbers["TYPE_MISMATCH"] = errors::kTypeMismatch;
+  numbers["OBJECT_NOT_SET"] = errors::kObjectNotSet;
+  numbers["DUPLICATE_KEY"] = errors::kDuplicateKey;
+  numbers["ISLAND_MISSING"] = errors::kIslandMissing;
+  numbers["BAD_ROW"] = errors::kBadRow;
+  numbers["INTERNAL_ERROR"] = kInternalError;
+  return numbers;
+}
+
+}  // namespace
+}  // namespace quorvel::python
+
+PYBIND11_MODULE(_quorvel, module) {
+  using namespace quorvel::python;
+  TranslateErrors();
+  module.doc() = "The Quorvel engine; use it through the package quorvel.";
+  module.attr("__version__") = quorvel::Version();
+  py::tuple islandIds(std::size(quorvel::kIslandIds));
+  for (std::size_t i = 0; i < std::size(quorvel::kIslandIds); ++i) islandIds[i] = quorvel::kIslandIds[i];
+  module.attr("ISLAND_IDS") = islandIds;
+  // The numbers quorvel.errors must agree with (its tests compare them).
+  module.attr("_ENGINE_ERROR_NUMBERS") = EngineErrorNumbers();
+
+  py::class_<Tables>(module, "Tables",
+                     "Loaded reference tables: immutable, safe to share between threads.")
+      .def("__repr__", &DescribeTables);
+
+  module.def("load_tables", &LoadTables, py::arg("source"),
+             "Loads the reference tables from a folder of island files, a mapping "
+             "{island id: text} or a callable(island id) -> text.");
+  module.def("calculate", &Calculate, py::arg("tables"), py::arg("transaction"),
+             "Calculates one transaction: the result rowset or \"NOHEADER\", str for a str and "
+             "bytes for bytes.");
+  module.def("calculate_many", &CalculateMany, py::arg("tables"), py::arg("transactions"),
+             "Calculates transactions in order, without the GIL: a list holding each result or "
+             "the quorvel.Error it failed with.");
+
+  py::class_<quorvel::CQuorvel>(module, "CQuorvel",
+                                "The control: every control of one thread shares that thread's "
+                                "reference tables.")
+      .def(py::init([](const py::object& host) { return quorvel::CQuorvel(HostOf(host)); }),
+           py::arg("host"))
+      .def("CalcTaxes", &CalcTaxes, py::arg("pstrLines"),
+           "Calculates one transaction with this thread's tables: the result rowset, \"NODATA\" "
+           "before any load on this thread, or \"NOHEADER\".")
+      .def("LoadTables", &LoadTablesOf,
+           "Loads this thread's tables from the host (the same as LoadDataObjects).")
+      .def("LoadDataObjects", &LoadDataObjects,
+           "Loads this thread's tables from the host; on failure they stay as they were.");
+}

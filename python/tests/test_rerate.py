@@ -1,0 +1,122 @@
+"""python3 -m quorvel.rerate on a local Dask cluster writes what `quorvel batch --out` writes."""
+
+import contextlib
+import json
+import os
+import pathlib
+import re
+import socket
+import subprocess
+import sys
+
+import pytest
+from conftest import CLI, EXAMPLE_TABLES, EXAMPLE_TRANSACTIONS
+
+TRANSACTIONS = 3000
+
+
+def generate(folder: pathlib.Path) -> None:
+    """TRANSACTIONS documents from the examples, quantities varied, a few failing or no XML."""
+    examples = [path.read_text() for path in EXAMPLE_TRANSACTIONS]
+    folder.mkdir()
+    for i in range(TRANSACTIONS):
+        text = re.sub(r'QtyShipped="(\d+)"', lambda m: f'QtyShipped="{int(m.group(1)) + i % 9}"',
+                      examples[i % len(examples)])
+        if i % 401 == 7:
+            text = text.replace('TaxModel="', 'TaxModel="x')
+        if i % 997 == 3:
+            text = "not a rowset"
+        (folder / f"t{i:05}.xml").write_text(text)
+
+
+def rerate(*arguments: str) -> subprocess.CompletedProcess:
+    return subprocess.run([sys.executable, "-m", "quorvel.rerate", *arguments],
+                          capture_output=True, text=True, timeout=600)
+
+
+def test_same_files_as_quorvel_batch(tmp_path: pathlib.Path) -> None:
+    inputs, by_batch, by_rerate = tmp_path / "in", tmp_path / "batch", tmp_path / "rerate"
+    generate(inputs)
+    batch = subprocess.run([CLI, "batch", "--jobs", "2", "--tables", str(EXAMPLE_TABLES),
+                            "--out", str(by_batch), str(inputs)], capture_output=True, text=True)
+    failed = {pathlib.Path(m[0]).stem: (int(m[1]), m[2])
+              for m in re.findall(r"quorvel: (\S+): error (\d+): (.*)", batch.stderr)}
+    assert batch.returncode == 1 and len(failed) == len(range(7, TRANSACTIONS, 401))
+    # Outputs of an earlier run that this one must replace or remove.
+    by_rerate.mkdir()
+    (by_rerate / "t00007.result.xml").write_text("stale result")
+    (by_rerate / "t00000.error.json").write_text("stale error")
+
+    run = rerate("--workers", "2", "--tables", str(EXAMPLE_TABLES), "--out", str(by_rerate),
+                 str(inputs))
+
+    assert run.returncode == 1, run.stderr
+    assert f"rerate: {TRANSACTIONS} transactions, {len(failed)} failed," in run.stderr
+    results = sorted(p.name for p in by_batch.iterdir())
+    assert sorted(p.name for p in by_rerate.glob("*.result.xml")) == results
+    for name in results:
+        assert (by_rerate / name).read_bytes() == (by_batch / name).read_bytes(), name
+    errors = {p.name.removesuffix(".error.json"): json.loads(p.read_text())
+              for p in by_rerate.glob("*.error.json")}
+    assert errors.keys() == failed.keys()
+    for stem, record in errors.items():
+        assert record == {"file": os.path.join(str(inputs), stem + ".xml"),
+                          "number": failed[stem][0], "description": failed[stem][1]}
+    assert sorted(p.name for p in by_rerate.iterdir()) == sorted(results + [f"{s}.error.json" for s in failed])
+
+
+@pytest.mark.parametrize("inputs,out,message", [
+    (["a/x.xml", "b/x.xml"], "out", '"{0}/a/x.xml" and "{0}/b/x.xml" would both write x.result.xml'),
+    (["x.xml", "x.result.xml"], ".", 'the output of "{0}/x.xml" would replace the input "{0}/x.result.xml"'),
+], ids=["two inputs of one name", "an output over an input"])
+def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list, out: str,
+                                           message: str) -> None:
+    for name in inputs:
+        (tmp_path / name).parent.mkdir(exist_ok=True)
+        (tmp_path / name).write_text("")
+    run = rerate("--tables", str(EXAMPLE_TABLES), "--out", str(tmp_path / out),
+                 *[str(tmp_path / name) for name in inputs])
+    assert (run.returncode, run.stderr) == (1, "rerate: " + message.format(tmp_path) + "\n")
+
+
+def test_a_local_cluster_listens_on_this_machine_only() -> None:
+    from quorvel.rerate import connect
+    with connect(None, 2):
+        addresses = listening_addresses(process_tree(os.getpid()))
+    assert addresses and all(host in ("127.0.0.1", "::ffff:127.0.0.1") for host in addresses), addresses
+
+
+def process_tree(root: int) -> set[int]:
+    """`root` and all its descendants."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        try:
+            parents[int(entry)] = int(pathlib.Path(f"/proc/{entry}/stat").read_text().rsplit(")", 1)[1].split()[1])
+        except (ValueError, OSError):
+            continue
+    tree = {root}
+    while grown := {pid for pid, parent in parents.items() if parent in tree} - tree:
+        tree |= grown
+    return tree
+
+
+def listening_addresses(pids: set[int]) -> list[str]:
+    """The hosts the TCP sockets of `pids` listen on."""
+    inodes = set()
+    for pid in pids:
+        with contextlib.suppress(OSError):
+            for fd in os.listdir(f"/proc/{pid}/fd"):
+                with contextlib.suppress(OSError):
+                    link = os.readlink(f"/proc/{pid}/fd/{fd}")
+                    if link.startswith("socket:["):
+                        inodes.add(link[8:-1])
+    hosts = []
+    for table, family in (("/proc/net/tcp", socket.AF_INET), ("/proc/net/tcp6", socket.AF_INET6)):
+        for line in pathlib.Path(table).read_text().splitlines()[1:]:
+            fields = line.split()
+            if fields[3] == "0A" and fields[9] in inodes:  # 0A: listening
+                raw = bytes.fromhex(fields[1].split(":")[0])
+                # The kernel writes each 32-bit word in the machine's byte order.
+                words = b"".join(raw[i:i + 4][::-1] for i in range(0, len(raw), 4))
+                hosts.append(socket.inet_ntop(family, words))
+    return hosts
