@@ -130,3 +130,11 @@ tsan: setup
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target quorvel quorvel_tests
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -R "SharedTables|Control|batch"
+
+# --- Installing the library -----------------------------------------------------------------------
+# The library (static; shared with `cmake -DBUILD_SHARED_LIBS=ON`), its headers, the CMake package
+# (find_package(quorvel)), quorvel.pc, the licences and the quorvel command line, under PREFIX.
+PREFIX ?= /usr/local
+.PHONY: install
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
