@@ -1,5 +1,6 @@
 // Types of dist/quorvel.js: the Quorvel sales-tax control compiled to WebAssembly.
-// In Node it is a CommonJS module (require); in a page, a script that defines the global quorvel.
+// In Node it is a CommonJS module (require; quorvel.d.mts types the ES module entry, import); in a
+// page, a script that defines the global quorvel.
 
 export = quorvel;
 export as namespace quorvel;
@@ -60,4 +61,7 @@ declare namespace quorvel {
 
   /** The six island identifiers, in load order. */
   const islandIds: readonly IslandId[];
+
+  /** The version of the engine, "MAJOR.MINOR.PATCH": the C++ library's and the package's. */
+  const version: string;
 }

@@ -235,7 +235,9 @@ const ready = createQuorvelModule().then((instance) => {
   return api;
 });
 
-const api = Object.freeze({ ready, CQuorvel, QuorvelError, islandIds: ISLAND_IDS });
+// QUORVEL_VERSION: the project's version, written in by the build (wasm/CMakeLists.txt).
+const api = Object.freeze({ ready, CQuorvel, QuorvelError, islandIds: ISLAND_IDS,
+                           version: QUORVEL_VERSION });
 
 if (typeof module === "object" && module !== null && "exports" in module) {
   module.exports = api;

@@ -9,8 +9,9 @@ async function main(): Promise<string> {
   fromObject.LoadTables();
   fromFunction.LoadDataObjects();
   const ids: readonly quorvel.IslandId[] = quorvel.islandIds;
+  const version: string = quorvel.version;
   try {
-    return inPage.CalcTaxes("<xml/>") + ids.length;
+    return inPage.CalcTaxes("<xml/>") + ids.length + version;
   } catch (error) {
     if (error instanceof quorvel.QuorvelError) return `${error.number}: ${error.description}`;
     throw error;
