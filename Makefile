@@ -162,3 +162,11 @@ python-bench: python
 	@$(BUILD)/quorvel_profile files $(BUILD)/python-bench 1 >/dev/null
 	$(BUILD)/quorvel_native_calc_bench $(BUILD)/python-bench/tables $(BUILD)/python-bench/transactions/trans-000000.xml
 	PYTHONPATH=$(BUILD)/python $(PYTHON) python/bench/calculate.py $(BUILD)/python-bench/transactions/trans-000000.xml $(BUILD)/python-bench/tables
+
+# --- Installing the library -----------------------------------------------------------------------
+# The library (static; shared with `cmake -DBUILD_SHARED_LIBS=ON`), its headers, the CMake package
+# (find_package(quorvel)), quorvel.pc, the licences and the quorvel command line, under PREFIX.
+PREFIX ?= /usr/local
+.PHONY: install
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)

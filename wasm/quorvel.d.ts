@@ -1,5 +1,6 @@
 // Types of dist/quorvel.js: the Quorvel sales-tax control compiled to WebAssembly.
-// In Node it is a CommonJS module (require); in a page, a script that defines the global quorvel.
+// In Node it is a CommonJS module (require; quorvel.d.mts types the ES module entry, import); in a
+// page, a script that defines the global quorvel.
 
 export = quorvel;
 export as namespace quorvel;
@@ -64,4 +65,6 @@ declare namespace quorvel {
 
   /** The control's class identifier, fixed for good: in a page, <object classid> with it is a control. */
   const CLSID: "clsid:A4564123-DCC3-4A90-9079-C45B0D6A00D3";
+  /** The version of the engine, "MAJOR.MINOR.PATCH": the C++ library's and the package's. */
+  const version: string;
 }

@@ -2,7 +2,8 @@
 //
 // A host hands the control six reference tables (taxes, tax models, tax groups, customer
 // exemptions) as rowset documents, then one transaction at a time; the control answers with one
-// result row per tax. This header is the whole public surface of the library.
+// result row per tax. This header is the whole public surface of the library: what it marks
+// QUORVEL_API is all a shared build of the library exports.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "quorvel/export.hpp"
 #include "quorvel/version.hpp"
 
 namespace quorvel {
@@ -33,7 +35,7 @@ inline constexpr int kBadRow = 1002;        // an island row that cannot be load
 
 // The one exception type of the library: an error number and a description saying what failed
 // and where.
-class Error : public std::exception {
+class QUORVEL_API Error : public std::exception {
  public:
   Error(int number, std::string description);
 
@@ -62,10 +64,10 @@ class Document;
 using IslandDocument = std::shared_ptr<const xml::Document>;
 
 // Parses the text of the island `islandId`; throws Error (kIslandMissing) when it is no XML.
-IslandDocument ParseIsland(std::string_view islandId, std::string_view text);
+QUORVEL_API IslandDocument ParseIsland(std::string_view islandId, std::string_view text);
 
 // The page that hosts a control: it hands out the parsed data islands by identifier.
-class HostPage {
+class QUORVEL_API HostPage {
  public:
   virtual ~HostPage() = default;
   // The island `islandId` as a parsed rowset document; throws Error when it cannot.
@@ -73,10 +75,11 @@ class HostPage {
 };
 
 // A host page whose islands are files named after their identifiers (taxData.xml, ...) in a folder.
-std::shared_ptr<HostPage> MakeFolderHost(std::string folder);
+QUORVEL_API std::shared_ptr<HostPage> MakeFolderHost(std::string folder);
 
 // A host page whose islands are texts held in memory, keyed by identifier.
-std::shared_ptr<HostPage> MakeMemoryHost(std::map<std::string, std::string, std::less<>> islands);
+QUORVEL_API std::shared_ptr<HostPage> MakeMemoryHost(
+    std::map<std::string, std::string, std::less<>> islands);
 
 // The four reference tables of one load: taxes, tax models, tax groups and tax statuses.
 //
@@ -90,17 +93,17 @@ struct ReferenceTables;
 
 // Loads the four reference tables from the host's six islands. All or nothing: on failure it
 // throws Error and nothing is kept. The result is immutable and may be shared between threads.
-std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host);
+QUORVEL_API std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host);
 
 // Calculates one transaction document against the given tables: the result rowset, or
 // "NOHEADER". Safe to call from many threads at once on the same tables; the caller keeps the
 // tables alive during the call. Gives exactly what CQuorvel::CalcTaxes gives on a thread that
 // loaded the same tables. Throws Error.
-std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction);
+QUORVEL_API std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction);
 
 // Like CalculateTaxes above; when the document is refused because it is not well-formed XML
 // (the answer is then "NOHEADER"), `refusal` receives why and where; otherwise it is cleared.
-std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
+QUORVEL_API std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
                            std::string& refusal);
 
 // The number of rows in each of the four tables.
@@ -112,7 +115,7 @@ struct TableCounts {
 };
 
 // Counts the rows of each table.
-TableCounts CountRows(const ReferenceTables& tables);
+QUORVEL_API TableCounts CountRows(const ReferenceTables& tables);
 
 // A read-only copy of the tables as plain values, in table order. Amounts are number texts
 // ("6.25", "-2", "0.5"): exact, never floating point.
@@ -158,13 +161,13 @@ struct TablesView {
 };
 
 // Copies the tables into plain values.
-TablesView ViewTables(const ReferenceTables& tables);
+QUORVEL_API TablesView ViewTables(const ReferenceTables& tables);
 
 // The library's version, "MAJOR.MINOR.PATCH" (the same as QUORVEL_VERSION).
-const char* Version() noexcept;
+QUORVEL_API const char* Version() noexcept;
 
 // The control. Every control of one thread shares that thread's reference tables.
-class CQuorvel {
+class QUORVEL_API CQuorvel {
  public:
   // Creates a control on the given host page.
   explicit CQuorvel(std::shared_ptr<HostPage> host);

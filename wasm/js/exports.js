@@ -5,7 +5,9 @@
 let settleReady;
 const ready = new Promise((resolve, reject) => { settleReady = { resolve, reject }; });
 
-const api = Object.freeze({ ready, CQuorvel, QuorvelError, islandIds: ISLAND_IDS, CLSID });
+// QUORVEL_VERSION: the project's version, written in by the build (wasm/CMakeLists.txt).
+const api = Object.freeze({ ready, CQuorvel, QuorvelError, islandIds: ISLAND_IDS, CLSID,
+                           version: QUORVEL_VERSION });
 
 const started = startEngine();
 engine = started.instance;

@@ -11,8 +11,9 @@ async function main(): Promise<string> {
   const ids: readonly quorvel.IslandId[] = quorvel.islandIds;
   const classId: `clsid:${string}` = quorvel.CLSID;
   void classId;
+  const version: string = quorvel.version;
   try {
-    return inPage.CalcTaxes("<xml/>") + ids.length;
+    return inPage.CalcTaxes("<xml/>") + ids.length + version;
   } catch (error) {
     if (error instanceof quorvel.QuorvelError) return `${error.number}: ${error.description}`;
     throw error;

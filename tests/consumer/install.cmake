@@ -1,0 +1,4 @@
+# cmake -DBUILD_DIR=<build> -DPREFIX=<folder> -P install.cmake: a fresh install of the build.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                COMMAND_ERROR_IS_FATAL ANY)
