@@ -142,8 +142,8 @@ class CommandLine(unittest.TestCase):
         full = "quorvel: error 2002: cannot write to standard output: No space left on device\n"
         usage = "\nRun 'quorvel --help' for the commands and options.\n"
         cases = [  # name, arguments, exit status, standard error; "/dev/full" sends standard output there
-            ("unknown command", ["bogus"], 2, 'quorvel: unknown command "bogus"; the commands are tables, calc, batch' + usage),
-            ("no command", [], 2, "quorvel: a command is required: tables, calc, batch" + usage),
+            ("unknown command", ["bogus"], 2, 'quorvel: unknown command "bogus"; the commands are tables, calc, batch, serve' + usage),
+            ("no command", [], 2, "quorvel: a command is required: tables, calc, batch, serve" + usage),
             ("jobs 0", ["batch", "-j", "0", GOOD], 2, 'quorvel: --jobs: must be a whole number from 1 to 1024, not "0"' + usage),
             ("jobs too many", ["batch", "--jobs", "4294967295", GOOD], 2,
              'quorvel: --jobs: must be a whole number from 1 to 1024, not "4294967295"' + usage),
