@@ -2,8 +2,11 @@
 // rule and its place as the refusal, and an island fails the load with 1001 and leaves the
 // thread's tables as they were. The sound documents the cases are made from calculate and load.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -147,6 +150,33 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Running out of memory while a document is read says nothing of the document: error 7, never
+// NOHEADER. In a child process whose address space leaves room for the text but not its tree;
+// the child exits with the error number.
+[[noreturn]] void CalculateInLittleMemory(const ReferenceTables& tables) {
+  std::string rows;
+  for (int i = 0; i < 2'000'000; ++i) rows += "<z:row a=\"1\"/>";
+  const std::string text = Written(kTransaction, kRootContent, rows);
+  std::size_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlim_t room = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + text.size() + (32u << 20);
+  const rlimit limit{room, room};
+  setrlimit(RLIMIT_AS, &limit);
+  try {
+    CalculateTaxes(tables, text);
+  } catch (const Error& error) {
+    _exit(error.description() == "out of memory" ? error.number() : 1);
+  }
+  _exit(0);
+}
+
+TEST(OutOfMemory, AParseThatRunsOutIsError7) {
+  const auto tables = LoadReferenceTables(*MakeMemoryHost(testing::SmallIslands()));
+  EXPECT_EXIT(CalculateInLittleMemory(*tables), ::testing::ExitedWithCode(errors::kOutOfMemory), "");
+}
+#endif
 
 }  // namespace
 }  // namespace quorvel
