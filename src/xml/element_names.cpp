@@ -1,6 +1,7 @@
 #include "xml/element_names.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -45,13 +46,27 @@ ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
   lastAttributes_.reserve(kAttributesReserved);
 }
 
-bool ElementNames::Same(const char* name, const Name& known) const {
+ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
+  Name name{text, length};
+  const std::size_t bytes = length + 1;  // the NUL included
+  std::memcpy(&name.first, text, std::min<std::size_t>(bytes, 8));
+  if (bytes > 8) std::memcpy(&name.last, text + bytes - 8, 8);
+  return name;
+}
+
+// Compares the name and its NUL with at most two word loads (names are short), where the bytes
+// after `name` may be read; byte by byte elsewhere.
+[[gnu::always_inline]] inline bool ElementNames::Same(const char* name, const Name& known) const {
+  static_assert(std::endian::native == std::endian::little, "the words of Known hold the first byte lowest");
+  const std::size_t bytes = known.length + 1;
   const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
   const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (at < start || at - start + known.length >= storage_.size()) {
+  if (bytes > 16 || at < start || at - start + std::max<std::size_t>(bytes, 8) > storage_.size()) {
     return std::strlen(name) == known.length && std::memcmp(name, known.text, known.length) == 0;
   }
-  return SameBytes(name, known.text, known.length + 1);  // both NUL-terminated
+  std::uint64_t word = LoadWord<std::uint64_t>(name);
+  if (bytes < 8) word &= (std::uint64_t{1} << (8 * bytes)) - 1;
+  return word == known.first && (bytes <= 8 || LoadWord<std::uint64_t>(name + bytes - 8) == known.last);
 }
 
 std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
@@ -79,7 +94,7 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
   attributes_.clear();
   bool plain = true;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-    const Name name{attribute.name(), std::strlen(attribute.name())};
+    const Name name = Known(attribute.name(), std::strlen(attribute.name()));
     const std::string_view text(name.text, name.length);
     if (!IsQualifiedName(text)) return Refusal{"the attribute name " + Quote(text) + " is not a qualified name", Offset(name.text)};
     if (IsDeclaration(text)) {
@@ -158,7 +173,7 @@ std::optional<Refusal> ElementNames::CheckElementName(pugi::xml_node element) {
       return Refusal{"the prefix " + Quote(*prefix) + " is bound to no namespace", Offset(name)};
     }
   }
-  lastElement_ = {name, text.size()};
+  lastElement_ = Known(name, text.size());
   lastElementScope_ = scopeVersion_;
   return std::nullopt;
 }

@@ -32,7 +32,11 @@ class ElementNames {
   struct Name {
     const char* text;
     std::size_t length;
+    std::uint64_t first = 0;  // the first 8 bytes of the name with its NUL, zeros past them
+    std::uint64_t last = 0;   // the last 8, when there are more than 8
   };
+  // `text`, of `length` bytes, with its words for Same.
+  static Name Known(const char* text, std::size_t length);
   struct Binding {
     std::string_view prefix;
     std::string_view uri;
