@@ -18,8 +18,8 @@ CUSTOMERS = ["1001", "2002", "3003", "4004", "5150"]
 QUANTITIES = ["1", "3.5", "-2"]
 # Transactions that fail, by the position they take in the folder, and their error numbers.
 FAILING = {
-    17: ('<xml><z:row head="1" CustomerID="x" TaxModel="1"/></xml>', "error 13"),
-    41: ('<xml><z:row head="1" CustomerID="1" TaxModel="99"/></xml>', "error 91"),
+    17: ('<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="x" TaxModel="1"/></xml>', "error 13"),
+    41: ('<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1" TaxModel="99"/></xml>', "error 91"),
 }
 NO_HEADER = 30
 
@@ -40,7 +40,7 @@ def make_transactions(folder):
                 varied = re.sub(r'(ShipToID|CustomerID)="[^"]*"', rf'\1="{customer}"', text)
                 texts.append(re.sub(r'Qty(Shipped|Ordered)="[^"]*"', rf'Qty\1="{quantity}"', varied))
     inserted = {position: text for position, (text, _) in FAILING.items()}
-    inserted[NO_HEADER] = "<xml><rs:data/></xml>"
+    inserted[NO_HEADER] = '<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data/></xml>'
     for position in sorted(inserted):  # ascending, so that each lands where it says
         texts.insert(position, inserted[position])
     paths = []

@@ -65,8 +65,8 @@ TEST_F(Control, AFailedLoadLeavesTheTablesAsTheyWere) {
   const BadReload cases[] = {
       {"missing island", "TaxStatusData", nullptr},
       {"unparsable island", "TaxGroupItemData", "<xml"},
-      {"bad status row, the last table", "TaxStatusData", R"(<xml><rs:data><z:row CustomerID="1"/></rs:data></xml>)"},
-      {"bad tax row, the first table", "taxData", R"(<xml><rs:data><z:row iKey="x"/></rs:data></xml>)"},
+      {"bad status row, the last table", "TaxStatusData", R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data><z:row CustomerID="1"/></rs:data></xml>)"},
+      {"bad tax row, the first table", "taxData", R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data><z:row iKey="x"/></rs:data></xml>)"},
   };
   const CQuorvel good(MakeMemoryHost(SmallIslands()));
   good.LoadTables();

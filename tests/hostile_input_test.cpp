@@ -222,43 +222,33 @@ std::string LaughsDoctype() {
   return doctype + "]>";
 }
 
-// The entity reference stays as written, and nothing was read from disk.
-std::function<void(const std::string&)> ListsUnexpanded(const std::string& reference) {
-  return [reference](const std::string& text) {
-    EXPECT_EQ(text.find(kFromDisk), std::string::npos);
-    EXPECT_LT(text.size(), 2000u);
-    EXPECT_EQ(ReadResult(text).taxItems, "/" + reference + "/");
-  };
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Entities, HostileTransactions,
     ::testing::Values(
         HostileCase{"internal entities in a number",
                     [] { return LaughsDoctype() + Transaction("", R"(<z:row head="1" CustomerID="1" TaxModel="&lol9;"/>)"); },
-                    errors::kTypeMismatch,
-                    R"(header row: attribute "TaxModel": type mismatch: "&lol9;" is not a number)"},
+                    0, "", IsNoHeader},
         HostileCase{"internal entities in a text",
                     [] { return LaughsDoctype() + Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&lol9;")")); },
-                    0, "", ListsUnexpanded("&lol9;")},
+                    0, "", IsNoHeader},
         HostileCase{"an external entity",
                     [] {
                       return R"(<!DOCTYPE xml [<!ENTITY ext SYSTEM ")" + DiskText() + R"(">]>)" +
                              Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&ext;")"));
                     },
-                    0, "", ListsUnexpanded("&ext;")},
+                    0, "", IsNoHeader},
         HostileCase{"an external DTD",
                     [] {
                       return R"(<!DOCTYPE xml SYSTEM ")" + DiskDtd() + R"(">)" +
                              Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&ext;")"));
                     },
-                    0, "", ListsUnexpanded("&ext;")},
+                    0, "", IsNoHeader},
         HostileCase{"an external parameter entity",
                     [] {
                       return R"(<!DOCTYPE xml [<!ENTITY % dtd SYSTEM ")" + DiskDtd() + R"("> %dtd;]>)" +
                              Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&ext;")"));
                     },
-                    0, "", ListsUnexpanded("&ext;")}),
+                    0, "", IsNoHeader}),
     NameOf<HostileCase>);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -271,14 +261,10 @@ INSTANTIATE_TEST_SUITE_P(
                     IsNoHeader},
         HostileCase{"invalid UTF-8 in a text",
                     [] { return Transaction(Detail("ExtendedPrice=\"1\" LocInvItemID=\"\xff\xfe\xc3(\"")); }, 0, "",
-                    [](const std::string& text) {
-                      // Bytes are neither checked nor changed: they come back as they came.
-                      EXPECT_EQ(ReadResult(text).taxItems, "/\xff\xfe\xc3(/");
-                    }},
+                    IsNoHeader},
         HostileCase{"invalid UTF-8 in a number",
                     [] { return Transaction("", "<z:row head=\"1\" CustomerID=\"1\" TaxModel=\"1\xc0\"/>"); },
-                    errors::kTypeMismatch,
-                    "header row: attribute \"TaxModel\": type mismatch: \"1\xc0\" is not a number"},
+                    0, "", IsNoHeader},
         HostileCase{"a UTF-16 document",
                     [] {
                       std::string wide = "\xff\xfe";
@@ -415,7 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "island \"TaxGroupData\" is not well-formed XML (Start-end tags mismatch at line 1, column 300000)"},
         HostileLoad{"a NUL byte", With("TaxStatusData", [] { return "<xml>\n<rs:data>\n\0</rs:data></xml>"s; }),
                     errors::kIslandMissing,
-                    "island \"TaxStatusData\" is not well-formed XML (Start-end tags mismatch at line 3, column 1)"},
+                    "island \"TaxStatusData\" is not well-formed XML (the control character U+0000 is not allowed at line 3, column 1)"},
         HostileLoad{"a 50 MB description",
                     With("taxData",
                          [] {
@@ -432,26 +418,20 @@ INSTANTIATE_TEST_SUITE_P(
                            return LaughsDoctype() +
                                   Rowset({R"(iKey="1" Description="&lol9;" )" + kTaxColumns});
                          }),
-                    0, "",
-                    [](const ReferenceTables& tables) {
-                      EXPECT_EQ(tables.Taxes->Item("K1")->Description, "&lol9;");
-                    }},
+                    errors::kIslandMissing,
+                    "island \"taxData\" is not well-formed XML (a DTD is not accepted at line 1, column 1)"},
         HostileLoad{"an external entity",
                     With("taxData",
                          [] {
                            return R"(<!DOCTYPE xml [<!ENTITY ext SYSTEM ")" + DiskText() + R"(">]>)" +
                                   Rowset({R"(iKey="1" Description="&ext;" )" + kTaxColumns});
                          }),
-                    0, "",
-                    [](const ReferenceTables& tables) {
-                      EXPECT_EQ(tables.Taxes->Item("K1")->Description, "&ext;");
-                    }},
+                    errors::kIslandMissing,
+                    "island \"taxData\" is not well-formed XML (a DTD is not accepted at line 1, column 1)"},
         HostileLoad{"invalid UTF-8",
                     With("taxData", [] { return Rowset({"iKey=\"1\" Description=\"\xc3\x28\xa0\" " + kTaxColumns}); }),
-                    0, "",
-                    [](const ReferenceTables& tables) {
-                      EXPECT_EQ(tables.Taxes->Item("K1")->Description, "\xc3\x28\xa0");
-                    }}),
+                    errors::kIslandMissing,
+                    "island \"taxData\" is not well-formed XML (malformed UTF-8 at line 3, column 31)"}),
     NameOf<HostileLoad>);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -60,8 +60,8 @@ std::vector<std::string> Transactions() {
     }
   }
   texts.push_back("not a document");                                      // NOHEADER
-  texts.push_back(R"(<xml><z:row head="1" CustomerID="x" TaxModel="1"/></xml>)");  // error 13
-  texts.push_back(R"(<xml><z:row head="1" CustomerID="1" TaxModel="99"/></xml>)");  // error 91
+  texts.push_back(R"(<xml xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="x" TaxModel="1"/></xml>)");  // error 13
+  texts.push_back(R"(<xml xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1" TaxModel="99"/></xml>)");  // error 91
   return texts;
 }
 

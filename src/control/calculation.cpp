@@ -1,6 +1,7 @@
 #include "control/calculation.hpp"
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,10 @@ void ReserveTaxedItems(std::string& taxedItems, const std::vector<ItemFacts>& fa
   taxedItems.reserve(std::min(kMostReserved, taxedItems.size() + listed * static_cast<std::size_t>(taxLines)));
 }
 
-}  // namespace
-
-std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction) {
+// The calculation of CalculateTaxes, which turns running out of memory into an error.
+std::string Calculate(const ReferenceTables& tables, std::string_view transaction, std::string& refusal) {
   Calculation calculation(tables);
-  if (!TakeRequest(transaction, calculation)) return "NOHEADER";
+  if (!TakeRequest(transaction, calculation, refusal)) return "NOHEADER";
   const std::vector<ItemFacts> facts =
       GatherItemFacts(calculation.itemLines, calculation.customerText, *tables.TaxStatuses);
   ReserveTaxedItems(calculation.taxedItems, facts, calculation.taxLines.Count());
@@ -43,10 +43,21 @@ std::string CalculateTaxes(const ReferenceTables& tables, std::string_view trans
   return WriteResultRowset(calculation.taxLines, calculation.taxedItems);
 }
 
+}  // namespace
+
+std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction) {
+  std::string refusal;
+  return CalculateTaxes(tables, transaction, refusal);
+}
+
 std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
                            std::string& refusal) {
   refusal.clear();
-  return CalculateTaxes(tables, transaction);
+  try {
+    return Calculate(tables, transaction, refusal);
+  } catch (const std::bad_alloc&) {
+    Raise(errors::kOutOfMemory, "out of memory");
+  }
 }
 
 }  // namespace quorvel

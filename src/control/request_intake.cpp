@@ -7,6 +7,7 @@
 #include "common/conversions.hpp"
 #include "common/error.hpp"
 #include "lines/transaction_columns.hpp"
+#include "xml/text_position.hpp"
 #include "xml/transaction_rows.hpp"
 
 namespace quorvel {
@@ -28,9 +29,13 @@ std::int32_t HeaderNumber(const char* column, std::string_view value) {
 
 }  // namespace
 
-bool TakeRequest(std::string_view transaction, Calculation& calculation) {
+bool TakeRequest(std::string_view transaction, Calculation& calculation, std::string& refusal) {
   xml::Document document;
-  document.LoadXml(transaction);  // a text that does not parse has no header row
+  const xml::ParseOutcome outcome = document.Parse(transaction);
+  if (!outcome.parsed) {
+    refusal = "not well-formed XML: " + outcome.reason + " at " + xml::TextPosition(transaction, outcome.offset);
+    return false;
+  }
   // Item lines are built as the rows go by. A detail row's fault is reported only once the
   // header row is known to exist and to name its customer and tax model: those come first.
   std::optional<xml::ColumnValues> header;

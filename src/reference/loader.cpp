@@ -1,5 +1,6 @@
 #include "reference/loader.hpp"
 
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -157,7 +158,11 @@ std::shared_ptr<const ReferenceTables> BuildReferenceTables(const Islands& islan
 }
 
 std::shared_ptr<const ReferenceTables> LoadReferenceTables(const HostPage& host) {
-  return BuildReferenceTables(FetchIslands(host));
+  try {
+    return BuildReferenceTables(FetchIslands(host));
+  } catch (const std::bad_alloc&) {
+    Raise(errors::kOutOfMemory, "out of memory");
+  }
 }
 
 }  // namespace quorvel

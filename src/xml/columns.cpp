@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "xml/same_bytes.hpp"
+
 namespace quorvel::xml {
 
 ColumnNames::ColumnNames(const char* const* names, std::size_t count) {
@@ -12,35 +14,6 @@ ColumnNames::ColumnNames(const char* const* names, std::size_t count) {
     byFirstByte_[static_cast<unsigned char>(names[column][0])] |= std::uint32_t{1} << column;
   }
 }
-
-namespace {
-
-template <typename Word>
-Word Load(const char* bytes) {
-  Word word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-// Whether the first and the last word of `a` and `b`, both `length` bytes long, are the same.
-template <typename Word>
-bool SameWords(const char* a, const char* b, std::size_t length) {
-  const std::size_t last = length - sizeof(Word);
-  return Load<Word>(a) == Load<Word>(b) && Load<Word>(a + last) == Load<Word>(b + last);
-}
-
-// Whether `a` and `b`, both `length` bytes long, are the same bytes: two overlapping word
-// compares for the lengths column names have, instead of one compare per byte. Always inline:
-// it runs once per attribute.
-[[gnu::always_inline]] inline bool SameBytes(const char* a, const char* b, std::size_t length) {
-  if (length > 16) return std::memcmp(a, b, length) == 0;
-  if (length >= 8) return SameWords<std::uint64_t>(a, b, length);
-  if (length >= 4) return SameWords<std::uint32_t>(a, b, length);
-  if (length >= 2) return SameWords<std::uint16_t>(a, b, length);
-  return length == 0 || *a == *b;
-}
-
-}  // namespace
 
 std::size_t ColumnNames::NumberOf(const char* name) const {
   std::uint32_t candidates = byFirstByte_[static_cast<unsigned char>(name[0])];

@@ -1,33 +1,24 @@
 #include "xml/document.hpp"
 
 #include <cstring>
+#include <new>
 
 #include "xml/columns.hpp"
+#include "xml/element_names.hpp"
+#include "xml/markup_scan.hpp"
 #include "xml/transaction_rows.hpp"
 
 namespace quorvel::xml {
 namespace {
 
 constexpr const char* kRowName = "z:row";
+// Room for the rows of most documents at once.
+constexpr std::size_t kRowsReserved = 64;
 
 // The columns that select the rows, and nothing else.
 const ColumnNames& SelectionColumnNames() {
   static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted"};
   return names;
-}
-
-// pugixml accepts text before the document element and several document elements; an XML
-// document has neither.
-std::optional<ParseOutcome> StrayContent(std::string_view text, const pugi::xml_document& document) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  const bool startsWithBom = text.substr(first == std::string_view::npos ? 0 : first, 3) == "\xEF\xBB\xBF";
-  if (first != std::string_view::npos && text[first] != '<' && !startsWithBom) {
-    return ParseOutcome{false, "Text before the document element", first};
-  }
-  int elements = 0;
-  for (pugi::xml_node node : document.children()) elements += node.type() == pugi::node_element;
-  if (elements > 1) return ParseOutcome{false, "More than one document element", text.size()};
-  return std::nullopt;
 }
 
 }  // namespace
@@ -44,18 +35,46 @@ std::optional<std::string_view> Element::Attribute(const char* name) const {
 
 ParseOutcome Document::Parse(std::string_view text) {
   document_.reset();  // before the text it points into changes
+  rows_.clear();
+  if (std::optional<Refusal> refusal = ScanMarkup(text)) return {false, std::move(refusal->rule), refusal->offset};
   text_.assign(text);
   const pugi::xml_parse_result result =
       document_.load_buffer_inplace(text_.data(), text_.size(), pugi::parse_default, pugi::encoding_utf8);
+  if (result.status == pugi::status_out_of_memory) throw std::bad_alloc();
   std::optional<ParseOutcome> fault;
   if (!result) {
     fault = ParseOutcome{false, result.description(), static_cast<std::size_t>(result.offset)};
   } else {
-    fault = StrayContent(text, document_);
+    fault = CheckElements();
   }
   if (!fault) return {true, "", 0};
   document_.reset();
+  rows_.clear();
   return *fault;
+}
+
+std::optional<ParseOutcome> Document::CheckElements() {
+  ElementNames names(Storage());
+  rows_.reserve(kRowsReserved);
+  int depth = 1;
+  pugi::xml_node node = document_.first_child();
+  while (node) {
+    if (node.type() == pugi::node_element) {
+      if (auto refusal = names.Check(node, depth)) return ParseOutcome{false, std::move(refusal->rule), refusal->offset};
+      if (IsRow(node)) rows_.push_back(node);
+      if (node.first_child()) {
+        node = node.first_child();
+        ++depth;
+        continue;
+      }
+    }
+    while (node && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    if (node) node = node.next_sibling();
+  }
+  return std::nullopt;
 }
 
 std::vector<Row> Document::RowsetRows() const {

@@ -1,7 +1,9 @@
 // Access to XML documents: parsing a text and selecting the rows and attributes the engine reads.
 //
 // Rows are the elements written "z:row", as rowset documents write them. Nothing outside the
-// given text is ever read: no DTD, no external entity.
+// given text is ever read: a document with a DTD is refused, and so is every text that is not
+// well-formed XML. pugixml parses; what it does not check is checked around it (characters.hpp,
+// markup_scan.hpp, element_names.hpp).
 #pragma once
 
 #include <optional>
@@ -55,7 +57,9 @@ class Document {
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
-  // Parses `text` as a whole document. A text that does not parse leaves a document without rows.
+  // Parses `text` as a whole document. A text that is not well-formed XML 1.0 with namespaces,
+  // in UTF-8 and without a DTD, leaves a document without rows. Throws std::bad_alloc when memory
+  // runs out: that says nothing of the text.
   ParseOutcome Parse(std::string_view text);
   // Parses `text` as Parse does and says only whether it parsed.
   bool LoadXml(std::string_view text) { return Parse(text).parsed; }
@@ -68,20 +72,11 @@ class Document {
   std::vector<Row> RowsetRows() const;
 
   // Calls `visit(row, number)` for every row at any depth, in document order, `number` being its
-  // 1-based position among them. Iterative, so deeply nested documents cannot exhaust the stack.
+  // 1-based position among them.
   template <typename Visit>
   void ForEachRow(Visit&& visit) const {
     int number = 0;
-    pugi::xml_node node = document_.first_child();
-    while (node) {
-      if (IsRow(node)) visit(Element(node), ++number);
-      if (node.first_child()) {
-        node = node.first_child();
-        continue;
-      }
-      while (node && !node.next_sibling()) node = node.parent();
-      if (node) node = node.next_sibling();
-    }
+    for (const pugi::xml_node row : rows_) visit(Element(row), ++number);
   }
 
   // "//z:row [ @head ]": the first row at any depth that has a "head" attribute.
@@ -94,8 +89,12 @@ class Document {
 
  private:
   static bool IsRow(pugi::xml_node node);
+  // Checks the names of every element and gathers the rows, in one walk of the document.
+  std::optional<ParseOutcome> CheckElements();
+
   std::string text_;  // parsed in place, so that names are known to lie in it
   pugi::xml_document document_;
+  std::vector<pugi::xml_node> rows_;  // every row at any depth, in document order
 };
 
 }  // namespace quorvel::xml

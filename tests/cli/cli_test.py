@@ -45,9 +45,9 @@ class Calc(unittest.TestCase):
         cases = [  # stdin, exit status, stdout, start of stderr
             (b"", 0, b"NOHEADER", b""),
             (b"not xml at all", 0, b"NOHEADER", b""),
-            (b'<xml><z:row head="1" CustomerID="1"/></xml>', 1, b"",
+            (b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1"/></xml>', 1, b"",
              b'quorvel: error 91: header row: attribute "TaxModel" is missing\n'),
-            (b'<xml><z:row head="1" CustomerID="abc" TaxModel="1"/></xml>', 1, b"",
+            (b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="abc" TaxModel="1"/></xml>', 1, b"",
              b'quorvel: error 13: header row: attribute "CustomerID": type mismatch: "abc" is not a number\n'),
         ]
         for stdin, status, stdout, stderr in cases:
@@ -78,7 +78,7 @@ class Tables(unittest.TestCase):
                 with open(os.path.join(tables, name), "rb") as src, open(os.path.join(folder, name), "wb") as dst:
                     dst.write(src.read())
             with open(os.path.join(folder, "TaxStatusData.xml"), "wb") as f:
-                f.write(b'<xml><rs:data><z:row CustomerID="1" crExemptType="Tax"/></rs:data></xml>')
+                f.write(b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data><z:row CustomerID="1" crExemptType="Tax"/></rs:data></xml>')
             done = run("tables", "--tables", folder)
             self.assertEqual(done.returncode, 1)
             self.assertEqual(done.stdout, b"")

@@ -1,0 +1,66 @@
+// Finding the bytes of interest in a text sixteen at a time where SSE2 is there: the
+// well-formedness checks look at every byte of a document, most of which interest nobody.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quorvel::xml {
+
+// The bytes where markup or a check begins: < & > " ' and every byte that is not printable ASCII.
+inline bool IsSpecialByte(unsigned char byte) {
+  return byte == '<' || byte == '&' || byte == '>' || byte == '"' || byte == '\'' || byte < 0x20 || byte >= 0x80;
+}
+
+#if defined(__SSE2__)
+// Bit n set when byte n of the sixteen at `block` is special.
+inline std::uint32_t SpecialBytes16(const char* block) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+  // & (0x26) and ' (0x27) differ in their lowest bit only, < (0x3C) and > (0x3E) in the next one.
+  const __m128i ampersandOrApostrophe = _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(1)), _mm_set1_epi8('\''));
+  const __m128i angle = _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(2)), _mm_set1_epi8('>'));
+  const __m128i quote = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'));
+  // Signed: the bytes from 0x80 on are negative, so below ' ' too.
+  const __m128i unprintable = _mm_cmplt_epi8(bytes, _mm_set1_epi8(' '));
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(ampersandOrApostrophe, angle), _mm_or_si128(quote, unprintable))));
+}
+#endif
+
+// Bit n set when byte n of the 32 from `block` (fewer where `end` comes first) is special.
+inline std::uint32_t SpecialBytes(const char* block, const char* end) {
+#if defined(__SSE2__)
+  if (end - block >= 32) return SpecialBytes16(block) | (SpecialBytes16(block + 16) << 16);
+#endif
+  std::uint32_t bits = 0;
+  for (std::ptrdiff_t i = 0; i < 32 && block + i < end; ++i) {
+    bits |= std::uint32_t{IsSpecialByte(static_cast<unsigned char>(block[i]))} << i;
+  }
+  return bits;
+}
+
+// The first byte in [from, end) that is not printable ASCII (a control byte, a byte of a
+// multi-byte UTF-8 sequence), or `end`.
+inline const char* FindFirstUnprintable(const char* from, const char* end) {
+#if defined(__SSE2__)
+  const __m128i space = _mm_set1_epi8(' ');
+  for (; end - from >= 16; from += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    // Signed: the bytes from 0x80 on are negative, so below ' ' too.
+    if (const int mask = _mm_movemask_epi8(_mm_cmplt_epi8(block, space))) {
+      return from + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+  }
+#endif
+  for (; from != end; ++from) {
+    const auto byte = static_cast<unsigned char>(*from);
+    if (byte < 0x20 || byte >= 0x80) return from;
+  }
+  return end;
+}
+
+}  // namespace quorvel::xml

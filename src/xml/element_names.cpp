@@ -1,0 +1,189 @@
+#include "xml/element_names.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <string>
+
+#include "xml/same_bytes.hpp"
+
+namespace quorvel::xml {
+namespace {
+
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+constexpr std::string_view kXmlnsNamespace = "http://www.w3.org/2000/xmlns/";
+// Attributes checked pair by pair up to this many; sorted beyond.
+constexpr std::size_t kPairwise = 24;
+
+std::string Quote(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  return "\"" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
+}
+
+// The prefix of a qualified name, or nothing when it has none.
+std::optional<std::string_view> PrefixOf(std::string_view name) {
+  const std::size_t colon = name.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  return name.substr(0, colon);
+}
+
+// Whether `name` is a qualified name: at most one colon, with a name on either side of it.
+bool IsQualifiedName(std::string_view name) {
+  const std::size_t colon = name.find(':');
+  if (colon == std::string_view::npos) return true;
+  if (colon == 0 || colon + 1 == name.size() || name.find(':', colon + 1) != std::string_view::npos) return false;
+  const char local = name[colon + 1];  // a name start, as pugixml has checked the rest
+  return !(local >= '0' && local <= '9') && local != '-' && local != '.';
+}
+
+bool IsDeclaration(std::string_view name) { return name == "xmlns" || name.starts_with("xmlns:"); }
+
+}  // namespace
+
+ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
+  constexpr std::size_t kAttributesReserved = 32;  // more than rows usually have
+  attributes_.reserve(kAttributesReserved);
+  lastAttributes_.reserve(kAttributesReserved);
+}
+
+ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
+  Name name{text, length};
+  const std::size_t bytes = length + 1;  // the NUL included
+  std::memcpy(&name.first, text, std::min<std::size_t>(bytes, 8));
+  if (bytes > 8) std::memcpy(&name.last, text + bytes - 8, 8);
+  return name;
+}
+
+// Compares the name and its NUL with at most two word loads (names are short), where the bytes
+// after `name` may be read; byte by byte elsewhere.
+[[gnu::always_inline]] inline bool ElementNames::Same(const char* name, const Name& known) const {
+  static_assert(std::endian::native == std::endian::little, "the words of Known hold the first byte lowest");
+  const std::size_t bytes = known.length + 1;
+  const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
+  const auto at = reinterpret_cast<std::uintptr_t>(name);
+  if (bytes > 16 || at < start || at - start + std::max<std::size_t>(bytes, 8) > storage_.size()) {
+    return std::strlen(name) == known.length && std::memcmp(name, known.text, known.length) == 0;
+  }
+  std::uint64_t word = LoadWord<std::uint64_t>(name);
+  if (bytes < 8) word &= (std::uint64_t{1} << (8 * bytes)) - 1;
+  return word == known.first && (bytes <= 8 || LoadWord<std::uint64_t>(name + bytes - 8) == known.last);
+}
+
+std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
+  while (!bindings_.empty() && bindings_.back().depth >= depth) {
+    bindings_.pop_back();
+    ++scopeVersion_;
+  }
+  if (!AttributesAsLastChecked(element)) {
+    if (auto refusal = CheckAttributes(element, depth)) return refusal;
+  }
+  return CheckElementName(element);
+}
+
+bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) const {
+  if (!lastAttributesPlain_) return false;
+  std::size_t position = 0;
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+       attribute = attribute.next_attribute(), ++position) {
+    if (position == lastAttributes_.size() || !Same(attribute.name(), lastAttributes_[position])) return false;
+  }
+  return true;
+}
+
+std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int depth) {
+  attributes_.clear();
+  bool plain = true;
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+    const Name name = Known(attribute.name(), std::strlen(attribute.name()));
+    const std::string_view text(name.text, name.length);
+    if (!IsQualifiedName(text)) return Refusal{"the attribute name " + Quote(text) + " is not a qualified name", Offset(name.text)};
+    if (IsDeclaration(text)) {
+      if (auto refusal = CheckDeclaration(name, attribute.value(), depth)) return refusal;
+      plain = false;
+    } else if (PrefixOf(text)) {
+      plain = false;
+    }
+    attributes_.push_back(name);
+  }
+  // Two attributes of one name.
+  const auto byText = [](const Name& a, const Name& b) {
+    return std::string_view(a.text, a.length) < std::string_view(b.text, b.length);
+  };
+  std::vector<Name> sorted;
+  if (attributes_.size() > kPairwise) {
+    sorted = attributes_;
+    std::sort(sorted.begin(), sorted.end(), byText);
+  }
+  const std::vector<Name>& names = sorted.empty() ? attributes_ : sorted;
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    const std::size_t first = sorted.empty() ? 0 : i - 1;
+    for (std::size_t j = first; j < i; ++j) {
+      if (names[i].length == names[j].length && std::memcmp(names[i].text, names[j].text, names[i].length) == 0) {
+        const Name& later = names[i].text > names[j].text ? names[i] : names[j];
+        return Refusal{"duplicate attribute " + Quote(std::string_view(later.text, later.length)), Offset(later.text)};
+      }
+    }
+  }
+  // Prefixed attributes: bound prefixes, and no two of one namespace and local name.
+  if (!plain) {
+    std::vector<std::pair<std::string_view, std::string_view>> expanded;  // namespace, local name
+    for (const Name& name : attributes_) {
+      const std::string_view text(name.text, name.length);
+      const auto prefix = PrefixOf(text);
+      if (!prefix || *prefix == "xmlns") continue;
+      const auto uri = Resolve(*prefix);
+      if (!uri) return Refusal{"the prefix " + Quote(*prefix) + " is bound to no namespace", Offset(name.text)};
+      const std::pair<std::string_view, std::string_view> expandedName{*uri, text.substr(prefix->size() + 1)};
+      if (std::find(expanded.begin(), expanded.end(), expandedName) != expanded.end()) {
+        return Refusal{"duplicate attribute " + Quote(text) + " (the same namespace and local name)", Offset(name.text)};
+      }
+      expanded.push_back(expandedName);
+    }
+  }
+  lastAttributes_.swap(attributes_);
+  lastAttributesPlain_ = plain;
+  return std::nullopt;
+}
+
+std::optional<Refusal> ElementNames::CheckDeclaration(const Name& name, std::string_view uri, int depth) {
+  const std::string_view text(name.text, name.length);
+  const std::string_view prefix = text == "xmlns" ? std::string_view() : text.substr(6);
+  const auto refuse = [&](const std::string& rule) { return Refusal{rule, Offset(name.text)}; };
+  if (prefix == "xmlns") return refuse("the prefix \"xmlns\" cannot be declared");
+  if (!prefix.empty() && uri.empty()) return refuse("the prefix " + Quote(prefix) + " is bound to an empty namespace name");
+  if ((prefix == "xml") != (uri == kXmlNamespace)) {
+    return refuse(prefix == "xml" ? "the prefix \"xml\" bound to another namespace than its own"
+                                  : "the namespace of the prefix \"xml\" bound to another prefix");
+  }
+  if (uri == kXmlnsNamespace) return refuse("the namespace of the prefix \"xmlns\" cannot be declared");
+  if (!prefix.empty()) {
+    bindings_.push_back({prefix, uri, depth});
+    ++scopeVersion_;
+  }
+  return std::nullopt;
+}
+
+std::optional<Refusal> ElementNames::CheckElementName(pugi::xml_node element) {
+  const char* const name = element.name();
+  if (lastElement_.text && lastElementScope_ == scopeVersion_ && Same(name, lastElement_)) return std::nullopt;
+  const std::string_view text(name);
+  if (!IsQualifiedName(text)) return Refusal{"the element name " + Quote(text) + " is not a qualified name", Offset(name)};
+  if (const auto prefix = PrefixOf(text)) {
+    if (*prefix == "xmlns" || !Resolve(*prefix)) {
+      return Refusal{"the prefix " + Quote(*prefix) + " is bound to no namespace", Offset(name)};
+    }
+  }
+  lastElement_ = Known(name, text.size());
+  lastElementScope_ = scopeVersion_;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> ElementNames::Resolve(std::string_view prefix) const {
+  if (prefix == "xml") return kXmlNamespace;
+  for (auto binding = bindings_.rbegin(); binding != bindings_.rend(); ++binding) {
+    if (binding->prefix == prefix) return binding->uri;
+  }
+  return std::nullopt;
+}
+
+}  // namespace quorvel::xml

@@ -1,0 +1,65 @@
+// The rules of well-formed XML with namespaces that concern the names of elements and
+// attributes, checked element by element over a parsed document: no attribute twice on one
+// element, at most one colon in a name and never at its ends, every prefix bound by a namespace
+// declaration in scope, and the reserved prefixes xml and xmlns kept to their own namespaces.
+//
+// Rows repeat the attribute names of the row before, in the same order: an element whose
+// attributes have exactly the names of the last element checked in full, none of them prefixed,
+// passes on one compare per name.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <pugixml.hpp>
+#include <string_view>
+#include <vector>
+
+#include "xml/refusal.hpp"
+
+namespace quorvel::xml {
+
+class ElementNames {
+ public:
+  // A checker for the elements of a document parsed in place in `storage`, terminating NUL
+  // included (Document::Storage()).
+  explicit ElementNames(std::string_view storage);
+
+  // Checks `element` at `depth` (the root element at 1), the elements being given in document
+  // order.
+  std::optional<Refusal> Check(pugi::xml_node element, int depth);
+
+ private:
+  struct Name {
+    const char* text;
+    std::size_t length;
+    std::uint64_t first = 0;  // the first 8 bytes of the name with its NUL, zeros past them
+    std::uint64_t last = 0;   // the last 8, when there are more than 8
+  };
+  // `text`, of `length` bytes, with its words for Same.
+  static Name Known(const char* text, std::size_t length);
+  struct Binding {
+    std::string_view prefix;
+    std::string_view uri;
+    int depth;
+  };
+
+  bool Same(const char* name, const Name& known) const;
+  std::size_t Offset(const char* at) const { return static_cast<std::size_t>(at - storage_.data()); }
+  bool AttributesAsLastChecked(pugi::xml_node element) const;
+  std::optional<Refusal> CheckAttributes(pugi::xml_node element, int depth);
+  std::optional<Refusal> CheckDeclaration(const Name& name, std::string_view uri, int depth);
+  std::optional<Refusal> CheckElementName(pugi::xml_node element);
+  // The namespace `prefix` is bound to, or nothing.
+  std::optional<std::string_view> Resolve(std::string_view prefix) const;
+
+  std::string_view storage_;
+  std::vector<Binding> bindings_;      // the declarations in scope, innermost last
+  std::uint64_t scopeVersion_ = 0;     // changes whenever bindings_ does
+  std::vector<Name> lastAttributes_;   // of the last element checked in full
+  bool lastAttributesPlain_ = false;   // ... which declared nothing and had no prefixed attribute
+  Name lastElement_{nullptr, 0};       // the last element name checked in full
+  std::uint64_t lastElementScope_ = 0; // ... under this scopeVersion_
+  std::vector<Name> attributes_;       // scratch for CheckAttributes
+};
+
+}  // namespace quorvel::xml
