@@ -43,8 +43,8 @@ class Calc(unittest.TestCase):
 
     def test_early_results_and_failures(self):
         cases = [  # stdin, exit status, stdout, start of stderr
-            (b"", 0, b"NOHEADER", b""),
-            (b"not xml at all", 0, b"NOHEADER", b""),
+            (b"", 0, b"NOHEADER", b"quorvel: warning: not well-formed XML: "),
+            (b"not xml at all", 0, b"NOHEADER", b"quorvel: warning: not well-formed XML: "),
             (b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1"/></xml>', 1, b"",
              b'quorvel: error 91: header row: attribute "TaxModel" is missing\n'),
             (b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="abc" TaxModel="1"/></xml>', 1, b"",
@@ -55,7 +55,7 @@ class Calc(unittest.TestCase):
                 done = run("calc", stdin=stdin)
                 self.assertEqual(done.returncode, status, done.stderr)
                 self.assertEqual(done.stdout, stdout)
-                self.assertEqual(done.stderr, stderr)
+                self.assertTrue(done.stderr.startswith(stderr) and (stderr or not done.stderr), done.stderr)
 
     def test_a_missing_transaction_file_fails(self):
         done = run("calc", "/nonexistent/transaction.xml")
@@ -87,7 +87,7 @@ class Tables(unittest.TestCase):
 
 
 GOOD = ""  # the path of a transaction that calculates, set with SOURCE
-UNKNOWN_MODEL = b'<xml><z:row head="1" CustomerID="1" TaxModel="99"/></xml>'
+UNKNOWN_MODEL = b'<xml xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1" TaxModel="99"/></xml>'
 
 
 def write(path, data):
@@ -198,9 +198,7 @@ class CommandLine(unittest.TestCase):
     def test_a_garbled_document_is_answered_with_a_warning(self):
         done = run("calc", stdin=b'<xml><z:row head="1"')
         self.assertEqual((done.returncode, done.stdout), (0, b"NOHEADER"))
-        if not done.stderr:
-            self.skipTest("the engine gives no refusal reason yet")
-        self.assertTrue(done.stderr.startswith(b"quorvel: warning: "), done.stderr)
+        self.assertEqual(done.stderr, b"quorvel: warning: not well-formed XML: Error parsing element attribute at line 1, column 19\n")
 
     def test_the_result_folder_reflects_the_last_run_only(self):
         os.mkdir(self.path("in"))
