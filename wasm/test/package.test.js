@@ -28,12 +28,13 @@ function temporaryFolder(t) {
   return folder;
 }
 
-test("the C++ header, package.json and quorvel.version give one version", () => {
+test("the C++ header, quorvel --version, package.json and quorvel.version give one version", () => {
   const header = fs.readFileSync(path.join(buildDir, "include/quorvel/version.hpp"), "utf8");
   const cppVersion = /#define QUORVEL_VERSION "([^"]*)"/.exec(header)[1];
   assert.match(cppVersion, /^\d+\.\d+\.\d+$/);
   assert.equal(packageJson.version, cppVersion);
   assert.equal(require(moduleFile).version, cppVersion);
+  assert.equal(succeed(path.join(buildDir, "quorvel"), ["--version"], root), `quorvel ${cppVersion}\n`);
 });
 
 test("prepack refuses a package without its code or with code of another version", (t) => {
