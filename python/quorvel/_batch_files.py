@@ -103,7 +103,7 @@ def record_failure(out: str, file: str, error: quorvel.Error) -> None:
     """Writes a file's error file and removes a result of an earlier run."""
     record = {"file": _printable(file), "number": error.number, "description": error.description}
     _write_atomically(
-        error_path(out, file), (json.dumps(record, ensure_ascii=False) + "\n").encode()
+        error_path(out, file), (json.dumps(record, ensure_ascii=False, separators=(",", ":")) + "\n").encode()
     )
     _remove(result_path(out, file))
 
