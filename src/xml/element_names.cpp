@@ -49,24 +49,29 @@ ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
 ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
   Name name{text, length};
   const std::size_t bytes = length + 1;  // the NUL included
+  if (bytes > kWordCompared) return name;
   std::memcpy(&name.first, text, std::min<std::size_t>(bytes, 8));
-  if (bytes > 8) std::memcpy(&name.last, text + bytes - 8, 8);
+  name.firstMask = bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
+  if (bytes > 8) {
+    name.lastOffset = bytes - 8;
+    std::memcpy(&name.last, text + name.lastOffset, 8);
+    name.lastMask = ~std::uint64_t{0};
+  }
   return name;
 }
 
-// Compares the name and its NUL with at most two word loads (names are short), where the bytes
-// after `name` may be read; byte by byte elsewhere.
+// Compares the name and its NUL with two word loads, without a branch on the length, where the
+// 16 bytes from `name` may be read (Document::Storage() has room after its last name); byte by
+// byte elsewhere.
 [[gnu::always_inline]] inline bool ElementNames::Same(const char* name, const Name& known) const {
   static_assert(std::endian::native == std::endian::little, "the words of Known hold the first byte lowest");
-  const std::size_t bytes = known.length + 1;
-  const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
-  const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (bytes > 16 || at < start || at - start + std::max<std::size_t>(bytes, 8) > storage_.size()) {
+  const auto offset = reinterpret_cast<std::uintptr_t>(name) - reinterpret_cast<std::uintptr_t>(storage_.data());
+  if (known.length >= kWordCompared || offset + kWordCompared > storage_.size()) {
     return std::strlen(name) == known.length && std::memcmp(name, known.text, known.length) == 0;
   }
-  std::uint64_t word = LoadWord<std::uint64_t>(name);
-  if (bytes < 8) word &= (std::uint64_t{1} << (8 * bytes)) - 1;
-  return word == known.first && (bytes <= 8 || LoadWord<std::uint64_t>(name + bytes - 8) == known.last);
+  const std::uint64_t first = (LoadWord<std::uint64_t>(name) ^ known.first) & known.firstMask;
+  const std::uint64_t last = (LoadWord<std::uint64_t>(name + known.lastOffset) ^ known.last) & known.lastMask;
+  return (first | last) == 0;
 }
 
 std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {

@@ -32,9 +32,15 @@ class ElementNames {
   struct Name {
     const char* text;
     std::size_t length;
-    std::uint64_t first = 0;  // the first 8 bytes of the name with its NUL, zeros past them
-    std::uint64_t last = 0;   // the last 8, when there are more than 8
+    // Names with their NUL of up to kWordCompared bytes: the first 8 bytes and the 8 from
+    // lastOffset, each with a mask of the bytes that count.
+    std::uint64_t first = 0;
+    std::uint64_t firstMask = 0;
+    std::size_t lastOffset = 0;
+    std::uint64_t last = 0;
+    std::uint64_t lastMask = 0;
   };
+  static constexpr std::size_t kWordCompared = 16;
   // `text`, of `length` bytes, with its words for Same.
   static Name Known(const char* text, std::size_t length);
   struct Binding {
