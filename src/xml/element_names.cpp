@@ -43,7 +43,6 @@ bool IsDeclaration(std::string_view name) { return name == "xmlns" || name.start
 ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
   constexpr std::size_t kAttributesReserved = 32;  // more than rows usually have
   attributes_.reserve(kAttributesReserved);
-  lastAttributes_.reserve(kAttributesReserved);
 }
 
 ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
@@ -58,6 +57,12 @@ ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
     name.lastMask = ~std::uint64_t{0};
   }
   return name;
+}
+
+bool ElementNames::SameName(const Name& a, const Name& b) {
+  if (a.length != b.length) return false;
+  if (a.length >= kWordCompared) return std::memcmp(a.text, b.text, a.length) == 0;
+  return a.first == b.first && a.last == b.last;  // the words hold all of a short name
 }
 
 // Compares the name and its NUL with two word loads, without a branch on the length, where the
@@ -85,14 +90,24 @@ std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
   return CheckElementName(element);
 }
 
-bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) const {
-  if (!lastAttributesPlain_) return false;
+bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) {
+  for (std::size_t tried = 0; tried < shapeCount_; ++tried) {
+    const std::size_t shape = (lastMatched_ + tried) % shapeCount_;
+    if (HasShape(element, shapes_[shape])) {
+      lastMatched_ = shape;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ElementNames::HasShape(pugi::xml_node element, const std::vector<Name>& shape) const {
   std::size_t position = 0;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
        attribute = attribute.next_attribute(), ++position) {
-    if (position == lastAttributes_.size() || !Same(attribute.name(), lastAttributes_[position])) return false;
+    if (position == shape.size() || !Same(attribute.name(), shape[position])) return false;
   }
-  return true;
+  return position == shape.size();
 }
 
 std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int depth) {
@@ -123,7 +138,7 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
   for (std::size_t i = 1; i < names.size(); ++i) {
     const std::size_t first = sorted.empty() ? 0 : i - 1;
     for (std::size_t j = first; j < i; ++j) {
-      if (names[i].length == names[j].length && std::memcmp(names[i].text, names[j].text, names[i].length) == 0) {
+      if (SameName(names[i], names[j])) {
         const Name& later = names[i].text > names[j].text ? names[i] : names[j];
         return Refusal{"duplicate attribute " + Quote(std::string_view(later.text, later.length)), Offset(later.text)};
       }
@@ -145,8 +160,12 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
       expanded.push_back(expandedName);
     }
   }
-  lastAttributes_.swap(attributes_);
-  lastAttributesPlain_ = plain;
+  if (plain && !attributes_.empty()) {
+    // Kept among the shapes rows are compared with first, the oldest giving way.
+    const std::size_t slot = shapeCount_ < kShapes ? shapeCount_++ : (lastMatched_ + 1) % kShapes;
+    shapes_[slot].assign(attributes_.begin(), attributes_.end());
+    lastMatched_ = slot;
+  }
   return std::nullopt;
 }
 
