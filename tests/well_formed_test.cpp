@@ -132,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, WellFormed,
     ::testing::Values(
         Malformed{"duplicate attribute", kRowAttribute, " n=\"b\"", "duplicate attribute \"n\""},
+        Malformed{"duplicate long attribute", kRowAttribute, " AttributeOfALongName=\"1\" AttributeOfALongName=\"2\"",
+                  "duplicate attribute \"AttributeOfALongName\""},
         Malformed{"duplicate expanded name", kRowAttribute, " xmlns:p=\"u\" xmlns:q=\"u\" p:x=\"1\" q:x=\"2\"",
                   "duplicate attribute \"q:x\" (the same namespace and local name)"},
         Malformed{"text after the root", kEpilogue, "junk", "text outside the root element"},

@@ -48,10 +48,13 @@ ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
 ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
   Name name{text, length};
   const std::size_t bytes = length + 1;  // the NUL included
-  if (bytes > kWordCompared) return name;
   std::memcpy(&name.first, text, std::min<std::size_t>(bytes, 8));
   name.firstMask = bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
-  if (bytes > 8) {
+  if (bytes > kWordCompared) {
+    // Only the first word is compared: the last one might lie past the end of a shorter name.
+    name.last = name.first;
+    name.lastMask = name.firstMask;
+  } else if (bytes > 8) {
     name.lastOffset = bytes - 8;
     std::memcpy(&name.last, text + name.lastOffset, 8);
     name.lastMask = ~std::uint64_t{0};
@@ -60,23 +63,20 @@ ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
 }
 
 bool ElementNames::SameName(const Name& a, const Name& b) {
-  if (a.length != b.length) return false;
-  if (a.length >= kWordCompared) return std::memcmp(a.text, b.text, a.length) == 0;
-  return a.first == b.first && a.last == b.last;  // the words hold all of a short name
+  if (a.length != b.length || a.first != b.first || a.last != b.last) return false;
+  return a.length + 1 <= kWordCompared || std::strcmp(a.text, b.text) == 0;
 }
 
-// Compares the name and its NUL with two word loads, without a branch on the length, where the
-// 16 bytes from `name` may be read (Document::Storage() has room after its last name); byte by
-// byte elsewhere.
+// Compares the name and its NUL with two word loads, without a branch on the length: the first
+// 8 bytes and the last 8; names longer than 15 bytes are compared whole once their first 8 bytes
+// match. The names of a document parsed in place lie in Document::Storage(), which has room for
+// the loads after its last name.
 [[gnu::always_inline]] inline bool ElementNames::Same(const char* name, const Name& known) const {
   static_assert(std::endian::native == std::endian::little, "the words of Known hold the first byte lowest");
-  const auto offset = reinterpret_cast<std::uintptr_t>(name) - reinterpret_cast<std::uintptr_t>(storage_.data());
-  if (known.length >= kWordCompared || offset + kWordCompared > storage_.size()) {
-    return std::strlen(name) == known.length && std::memcmp(name, known.text, known.length) == 0;
-  }
   const std::uint64_t first = (LoadWord<std::uint64_t>(name) ^ known.first) & known.firstMask;
   const std::uint64_t last = (LoadWord<std::uint64_t>(name + known.lastOffset) ^ known.last) & known.lastMask;
-  return (first | last) == 0;
+  if ((first | last) != 0) return false;
+  return known.length + 1 <= kWordCompared || std::strcmp(name, known.text) == 0;
 }
 
 std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {

@@ -33,8 +33,9 @@ class ElementNames {
   struct Name {
     const char* text;
     std::size_t length;
-    // Names with their NUL of up to kWordCompared bytes: the first 8 bytes and the 8 from
-    // lastOffset, each with a mask of the bytes that count.
+    // The first 8 bytes of the name with its NUL and the 8 from lastOffset (the last 8 when
+    // there are more than 8), each with a mask of the bytes that count: the whole name when it
+    // has at most kWordCompared bytes with its NUL.
     std::uint64_t first = 0;
     std::uint64_t firstMask = 0;
     std::size_t lastOffset = 0;
