@@ -47,6 +47,19 @@ const std::string kTaxData =
     "{0}<xml{1}>{2}<rs:data>\n<z:row iKey=\"1\" Description=\"State\" Sequence=\"1\" ThreshHold=\"0\" Cutoff=\"0\" "
     "TaxRate=\"6\" crTaxType=\"%\" n=\"a{4}\"{3}/>\n</rs:data></xml>{5}";
 
+// The same documents with plain elements around the rows, long enough that every case also
+// falls where the scan classifies whole blocks of bytes at once; some of them hold what makes
+// it look closer (quotes in text, '>' in a value, an apostrophe).
+std::string Lengthened(std::string shape) {
+  std::string before, after;
+  for (int i = 0; i < 8; ++i) before += "<p a=\"1\" b=\"x>y\"/>\n<p a=\"1\" b=\"2\"/>\n";
+  before += "<p a='\"'>say \"hi\"</p>\n";
+  for (int i = 0; i < 8; ++i) after += "<p a=\"1\" b=\"2\" c=\"3\"/>\n";
+  shape.insert(shape.find("{2}"), before);
+  shape.insert(shape.find("</rs:data>"), after);
+  return shape;
+}
+
 struct Malformed {
   const char* name;
   Place place;
@@ -76,6 +89,9 @@ TEST_F(WellFormed, TheSoundDocumentsCalculateAndLoad) {
     const std::string result = CQuorvel(MakeMemoryHost({})).CalcTaxes(Written(kTransaction, place, text), refusal);
     EXPECT_NE(result, "NOHEADER") << text << ": " << refusal;
     EXPECT_EQ(refusal, "");
+    EXPECT_NE(CQuorvel(MakeMemoryHost({})).CalcTaxes(Written(Lengthened(kTransaction), place, text), refusal),
+              "NOHEADER")
+        << text << ": " << refusal;
     testing::IslandTexts islands = testing::SmallIslands();
     islands["taxData"] = Written(kTaxData, place, text);
     EXPECT_EQ(testing::ErrorNumberOf([&] { CQuorvel(MakeMemoryHost(islands)).LoadTables(); }), 0) << text;
@@ -88,6 +104,14 @@ TEST_P(WellFormed, ATransactionIsRefused) {
   const std::string result =
       CQuorvel(MakeMemoryHost({})).CalcTaxes(Written(kTransaction, malformed.place, malformed.text), refusal);
   EXPECT_EQ(result, "NOHEADER");
+  EXPECT_EQ(refusal.rfind("not well-formed XML: " + malformed.rule + " at line ", 0), 0u) << refusal;
+}
+
+TEST_P(WellFormed, ALongTransactionIsRefused) {
+  const Malformed& malformed = GetParam();
+  std::string refusal;
+  const std::string text = Written(Lengthened(kTransaction), malformed.place, malformed.text);
+  EXPECT_EQ(CQuorvel(MakeMemoryHost({})).CalcTaxes(text, refusal), "NOHEADER");
   EXPECT_EQ(refusal.rfind("not well-formed XML: " + malformed.rule + " at line ", 0), 0u) << refusal;
 }
 
@@ -108,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, WellFormed,
     ::testing::Values(
         Malformed{"duplicate attribute", kRowAttribute, " n=\"b\"", "duplicate attribute \"n\""},
+        Malformed{"duplicate long attribute", kRowAttribute, " AttributeOfALongName=\"1\" AttributeOfALongName=\"2\"",
+                  "duplicate attribute \"AttributeOfALongName\""},
         Malformed{"duplicate expanded name", kRowAttribute, " xmlns:p=\"u\" xmlns:q=\"u\" p:x=\"1\" q:x=\"2\"",
                   "duplicate attribute \"q:x\" (the same namespace and local name)"},
         Malformed{"text after the root", kEpilogue, "junk", "text outside the root element"},

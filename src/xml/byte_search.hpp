@@ -63,4 +63,57 @@ inline const char* FindFirstUnprintable(const char* from, const char* end) {
   return end;
 }
 
+// The bytes of a 64-byte block the fast path over plain markup (markup_scan.cpp) looks at, one
+// bit per byte.
+struct PlainBlockBytes {
+  std::uint64_t quote;  // "
+  std::uint64_t angle;  // < and >
+  std::uint64_t other;  // & ' and every byte that is not printable ASCII
+};
+
+constexpr int kPlainBlock = 64;
+
+// Whether classifying whole blocks is cheaper than visiting their special bytes one by one.
+#if defined(__SSE2__)
+constexpr bool kClassifyBlocks = true;
+#else
+constexpr bool kClassifyBlocks = false;
+#endif
+
+inline PlainBlockBytes ClassifyPlainBlock(const char* block) {
+  PlainBlockBytes bytes{0, 0, 0};
+#if defined(__SSE2__)
+  for (int part = 0; part < kPlainBlock / 16; ++part) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+    const auto bits = [](__m128i mask) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(mask))); };
+    const int shift = 16 * part;
+    bytes.quote |= bits(_mm_cmpeq_epi8(b, _mm_set1_epi8('"'))) << shift;
+    bytes.angle |= bits(_mm_cmpeq_epi8(_mm_or_si128(b, _mm_set1_epi8(2)), _mm_set1_epi8('>'))) << shift;
+    const __m128i ampersandOrApostrophe = _mm_cmpeq_epi8(_mm_or_si128(b, _mm_set1_epi8(1)), _mm_set1_epi8('\''));
+    bytes.other |= bits(_mm_or_si128(ampersandOrApostrophe, _mm_cmplt_epi8(b, _mm_set1_epi8(' ')))) << shift;
+  }
+#else
+  for (int i = 0; i < kPlainBlock; ++i) {
+    const auto byte = static_cast<unsigned char>(block[i]);
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (byte == '"') bytes.quote |= bit;
+    if (byte == '<' || byte == '>') bytes.angle |= bit;
+    if (byte == '&' || byte == '\'' || byte < 0x20 || byte >= 0x80) bytes.other |= bit;
+  }
+#endif
+  return bytes;
+}
+
+// Bit n set when an odd number of the bits 0..n of `bits` are set: with the quotes of a block,
+// the bytes from an opening quote up to its closing one.
+inline std::uint64_t PrefixParity(std::uint64_t bits) {
+  bits ^= bits << 1;
+  bits ^= bits << 2;
+  bits ^= bits << 4;
+  bits ^= bits << 8;
+  bits ^= bits << 16;
+  bits ^= bits << 32;
+  return bits;
+}
+
 }  // namespace quorvel::xml

@@ -37,9 +37,11 @@ ParseOutcome Document::Parse(std::string_view text) {
   document_.reset();  // before the text it points into changes
   rows_.clear();
   if (std::optional<Refusal> refusal = ScanMarkup(text)) return {false, std::move(refusal->rule), refusal->offset};
+  text_.reserve(text.size() + kStoragePadding);
   text_.assign(text);
+  text_.append(kStoragePadding, '\0');
   const pugi::xml_parse_result result =
-      document_.load_buffer_inplace(text_.data(), text_.size(), pugi::parse_default, pugi::encoding_utf8);
+      document_.load_buffer_inplace(text_.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (result.status == pugi::status_out_of_memory) throw std::bad_alloc();
   std::optional<ParseOutcome> fault;
   if (!result) {

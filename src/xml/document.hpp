@@ -64,9 +64,10 @@ class Document {
   // Parses `text` as Parse does and says only whether it parsed.
   bool LoadXml(std::string_view text) { return Parse(text).parsed; }
 
-  // The bytes the parsed document lives in, its terminating NUL included: element names,
-  // attribute names and values point into them.
+  // The bytes the parsed document lives in, followed by kStoragePadding NULs: element names,
+  // attribute names and values point into them, and 16 bytes from any of them may be read.
   std::string_view Storage() const { return std::string_view(text_.c_str(), text_.size() + 1); }
+  static constexpr std::size_t kStoragePadding = 16;
 
   // "xml/rs:data/z:row": the rows of a rowset document, in document order, numbered from 1.
   std::vector<Row> RowsetRows() const;
@@ -92,7 +93,7 @@ class Document {
   // Checks the names of every element and gathers the rows, in one walk of the document.
   std::optional<ParseOutcome> CheckElements();
 
-  std::string text_;  // parsed in place, so that names are known to lie in it
+  std::string text_;  // parsed in place, so that names are known to lie in it; padded
   pugi::xml_document document_;
   std::vector<pugi::xml_node> rows_;  // every row at any depth, in document order
 };

@@ -43,30 +43,40 @@ bool IsDeclaration(std::string_view name) { return name == "xmlns" || name.start
 ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
   constexpr std::size_t kAttributesReserved = 32;  // more than rows usually have
   attributes_.reserve(kAttributesReserved);
-  lastAttributes_.reserve(kAttributesReserved);
 }
 
 ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
   Name name{text, length};
   const std::size_t bytes = length + 1;  // the NUL included
   std::memcpy(&name.first, text, std::min<std::size_t>(bytes, 8));
-  if (bytes > 8) std::memcpy(&name.last, text + bytes - 8, 8);
+  name.firstMask = bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
+  if (bytes > kWordCompared) {
+    // Only the first word is compared: the last one might lie past the end of a shorter name.
+    name.last = name.first;
+    name.lastMask = name.firstMask;
+  } else if (bytes > 8) {
+    name.lastOffset = bytes - 8;
+    std::memcpy(&name.last, text + name.lastOffset, 8);
+    name.lastMask = ~std::uint64_t{0};
+  }
   return name;
 }
 
-// Compares the name and its NUL with at most two word loads (names are short), where the bytes
-// after `name` may be read; byte by byte elsewhere.
+bool ElementNames::SameName(const Name& a, const Name& b) {
+  if (a.length != b.length || a.first != b.first || a.last != b.last) return false;
+  return a.length + 1 <= kWordCompared || std::strcmp(a.text, b.text) == 0;
+}
+
+// Compares the name and its NUL with two word loads, without a branch on the length: the first
+// 8 bytes and the last 8; names longer than 15 bytes are compared whole once their first 8 bytes
+// match. The names of a document parsed in place lie in Document::Storage(), which has room for
+// the loads after its last name.
 [[gnu::always_inline]] inline bool ElementNames::Same(const char* name, const Name& known) const {
   static_assert(std::endian::native == std::endian::little, "the words of Known hold the first byte lowest");
-  const std::size_t bytes = known.length + 1;
-  const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
-  const auto at = reinterpret_cast<std::uintptr_t>(name);
-  if (bytes > 16 || at < start || at - start + std::max<std::size_t>(bytes, 8) > storage_.size()) {
-    return std::strlen(name) == known.length && std::memcmp(name, known.text, known.length) == 0;
-  }
-  std::uint64_t word = LoadWord<std::uint64_t>(name);
-  if (bytes < 8) word &= (std::uint64_t{1} << (8 * bytes)) - 1;
-  return word == known.first && (bytes <= 8 || LoadWord<std::uint64_t>(name + bytes - 8) == known.last);
+  const std::uint64_t first = (LoadWord<std::uint64_t>(name) ^ known.first) & known.firstMask;
+  const std::uint64_t last = (LoadWord<std::uint64_t>(name + known.lastOffset) ^ known.last) & known.lastMask;
+  if ((first | last) != 0) return false;
+  return known.length + 1 <= kWordCompared || std::strcmp(name, known.text) == 0;
 }
 
 std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
@@ -80,14 +90,24 @@ std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
   return CheckElementName(element);
 }
 
-bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) const {
-  if (!lastAttributesPlain_) return false;
+bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) {
+  for (std::size_t tried = 0; tried < shapeCount_; ++tried) {
+    const std::size_t shape = (lastMatched_ + tried) % shapeCount_;
+    if (HasShape(element, shapes_[shape])) {
+      lastMatched_ = shape;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ElementNames::HasShape(pugi::xml_node element, const std::vector<Name>& shape) const {
   std::size_t position = 0;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
        attribute = attribute.next_attribute(), ++position) {
-    if (position == lastAttributes_.size() || !Same(attribute.name(), lastAttributes_[position])) return false;
+    if (position == shape.size() || !Same(attribute.name(), shape[position])) return false;
   }
-  return true;
+  return position == shape.size();
 }
 
 std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int depth) {
@@ -118,7 +138,7 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
   for (std::size_t i = 1; i < names.size(); ++i) {
     const std::size_t first = sorted.empty() ? 0 : i - 1;
     for (std::size_t j = first; j < i; ++j) {
-      if (names[i].length == names[j].length && std::memcmp(names[i].text, names[j].text, names[i].length) == 0) {
+      if (SameName(names[i], names[j])) {
         const Name& later = names[i].text > names[j].text ? names[i] : names[j];
         return Refusal{"duplicate attribute " + Quote(std::string_view(later.text, later.length)), Offset(later.text)};
       }
@@ -140,8 +160,12 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
       expanded.push_back(expandedName);
     }
   }
-  lastAttributes_.swap(attributes_);
-  lastAttributesPlain_ = plain;
+  if (plain && !attributes_.empty()) {
+    // Kept among the shapes rows are compared with first, the oldest giving way.
+    const std::size_t slot = shapeCount_ < kShapes ? shapeCount_++ : (lastMatched_ + 1) % kShapes;
+    shapes_[slot].assign(attributes_.begin(), attributes_.end());
+    lastMatched_ = slot;
+  }
   return std::nullopt;
 }
 

@@ -3,11 +3,12 @@
 // element, at most one colon in a name and never at its ends, every prefix bound by a namespace
 // declaration in scope, and the reserved prefixes xml and xmlns kept to their own namespaces.
 //
-// Rows repeat the attribute names of the row before, in the same order: an element whose
-// attributes have exactly the names of the last element checked in full, none of them prefixed,
-// passes on one compare per name.
+// Rows repeat the attribute names of a row before, in the same order: an element whose
+// attributes have exactly the names of one of the last few elements checked in full, none of
+// them prefixed, passes on one compare per name.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <pugixml.hpp>
@@ -32,9 +33,16 @@ class ElementNames {
   struct Name {
     const char* text;
     std::size_t length;
-    std::uint64_t first = 0;  // the first 8 bytes of the name with its NUL, zeros past them
-    std::uint64_t last = 0;   // the last 8, when there are more than 8
+    // The first 8 bytes of the name with its NUL and the 8 from lastOffset (the last 8 when
+    // there are more than 8), each with a mask of the bytes that count: the whole name when it
+    // has at most kWordCompared bytes with its NUL.
+    std::uint64_t first = 0;
+    std::uint64_t firstMask = 0;
+    std::size_t lastOffset = 0;
+    std::uint64_t last = 0;
+    std::uint64_t lastMask = 0;
   };
+  static constexpr std::size_t kWordCompared = 16;
   // `text`, of `length` bytes, with its words for Same.
   static Name Known(const char* text, std::size_t length);
   struct Binding {
@@ -45,7 +53,10 @@ class ElementNames {
 
   bool Same(const char* name, const Name& known) const;
   std::size_t Offset(const char* at) const { return static_cast<std::size_t>(at - storage_.data()); }
-  bool AttributesAsLastChecked(pugi::xml_node element) const;
+  // Whether the attributes of `element` have exactly the names of one of the shapes, in order.
+  bool AttributesAsLastChecked(pugi::xml_node element);
+  bool HasShape(pugi::xml_node element, const std::vector<Name>& shape) const;
+  static bool SameName(const Name& a, const Name& b);
   std::optional<Refusal> CheckAttributes(pugi::xml_node element, int depth);
   std::optional<Refusal> CheckDeclaration(const Name& name, std::string_view uri, int depth);
   std::optional<Refusal> CheckElementName(pugi::xml_node element);
@@ -55,8 +66,12 @@ class ElementNames {
   std::string_view storage_;
   std::vector<Binding> bindings_;      // the declarations in scope, innermost last
   std::uint64_t scopeVersion_ = 0;     // changes whenever bindings_ does
-  std::vector<Name> lastAttributes_;   // of the last element checked in full
-  bool lastAttributesPlain_ = false;   // ... which declared nothing and had no prefixed attribute
+  // The attribute names of the last elements checked in full that declared nothing and had no
+  // prefixed attribute: islands cycle through a few shapes of rows.
+  static constexpr std::size_t kShapes = 4;
+  std::array<std::vector<Name>, kShapes> shapes_;
+  std::size_t shapeCount_ = 0;
+  std::size_t lastMatched_ = 0;       // the shape tried first
   Name lastElement_{nullptr, 0};       // the last element name checked in full
   std::uint64_t lastElementScope_ = 0; // ... under this scopeVersion_
   std::vector<Name> attributes_;       // scratch for CheckAttributes

@@ -1,6 +1,7 @@
 #include "xml/markup_scan.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -140,11 +141,80 @@ class MarkupScanner {
     return true;
   }
 
+  enum class In { kContent, kTag, kValue };
+
+  // Follows the root element over whole 64-byte blocks of `at` that hold nothing but ASCII
+  // markup quoted with '"': no '&', no apostrophe, no control byte but blanks, no quote in text.
+  // There only '<' and '>' outside attribute values change the state, so the values are told
+  // apart by the parity of the quotes before them instead of by visiting every quote. Stops at
+  // the first byte that needs a closer look, in the state `in` and `quote` say; returns true
+  // when the root element ended, `at` past its end.
+  bool PlainBlocks(const char*& at, In& in, char& quote) {
+    if (in == In::kValue && quote != '"') return false;
+    const char* block = at;
+    while (end_ - block > kPlainBlock) {
+      const PlainBlockBytes bytes = ClassifyPlainBlock(block);
+      for (std::uint64_t other = bytes.other; other != 0; other &= other - 1) {
+        const char c = block[std::countr_zero(other)];
+        if (c != '\n' && c != '\t' && c != '\r') return false;
+      }
+      const std::uint64_t quoted = PrefixParity(bytes.quote) ^ (in == In::kValue ? ~std::uint64_t{0} : 0);
+      // Up to the first '<' in a value, which the slower pass refuses.
+      int limit = kPlainBlock;
+      for (std::uint64_t inValue = bytes.angle & quoted; inValue != 0; inValue &= inValue - 1) {
+        if (block[std::countr_zero(inValue)] == '<') {
+          limit = std::countr_zero(inValue);
+          break;
+        }
+      }
+      const std::uint64_t beforeLimit = limit == kPlainBlock ? ~std::uint64_t{0} : (std::uint64_t{1} << limit) - 1;
+      In state = in == In::kContent ? In::kContent : In::kTag;
+      std::uint64_t textBytes = ~std::uint64_t{0};  // from where the text began, when in kContent
+      const auto quoteInText = [&](int to) {
+        const std::uint64_t upTo = to == kPlainBlock ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
+        return (bytes.quote & upTo & textBytes) != 0;
+      };
+      // `at` and `in` stay where everything before is known right: the slower pass goes on there.
+      for (std::uint64_t angles = bytes.angle & ~quoted & beforeLimit; angles != 0; angles &= angles - 1) {
+        const int i = std::countr_zero(angles);
+        const char* const special = block + i;
+        if (state == In::kTag) {
+          if (*special == '<') return false;  // pugixml says what is wrong
+          state = In::kContent;
+          textBytes = ~((std::uint64_t{2} << i) - 1);  // none when i is 63
+          at = special + 1;
+          in = In::kContent;
+          if (special[-1] != '/') {
+            ++depth_;
+          } else if (depth_ == 0) {
+            rootClosed_ = true;
+            return true;
+          }
+        } else if (*special == '>') {
+          if (special[-1] == ']' && special[-2] == ']') return false;
+        } else {
+          if (quoteInText(i)) return false;
+          const char next = special[1];
+          if (next == '/' || next == '!' || next == '?') return false;
+          state = In::kTag;
+          at = special;
+          in = In::kContent;
+        }
+      }
+      if (limit != kPlainBlock || (state == In::kContent && quoteInText(kPlainBlock))) return false;
+      block += kPlainBlock;
+      at = block;
+      in = state == In::kContent ? In::kContent : ((quoted >> 63) != 0 ? In::kValue : In::kTag);
+      if (in == In::kValue) quote = '"';
+    }
+    return false;
+  }
+
   // The root element, from its start tag at `at` to its end. One pass that stops only at the
   // bytes that matter (SpecialBytes), 32 at a time.
   bool InsideRoot(const char*& at) {
     if (rootClosed_) return Refuse("content after the root element", at);
-    enum class In { kContent, kTag, kValue } in = In::kTag;
+    In in = In::kTag;
     char quote = 0;
     const char* block = at + 1;
     std::uint32_t specials = SpecialBytes(block, end_);
@@ -157,10 +227,20 @@ class MarkupScanner {
         specials &= ~std::uint32_t{0} << (next - block);
       }
     };
+    const char* plainTried = block;  // the fast path is not tried again before this
     while (true) {
       while (specials == 0) {
         block += 32;
         if (block >= end_) return false;  // the end inside the root: pugixml says what is open
+        if (kClassifyBlocks && block >= plainTried) {
+          const char* from = block;
+          if (PlainBlocks(from, in, quote)) {
+            at = from;
+            return true;
+          }
+          plainTried = from == block ? block + kPlainBlock : from;
+          block = from;
+        }
         specials = SpecialBytes(block, end_);
       }
       const char* const special = block + __builtin_ctz(specials);
