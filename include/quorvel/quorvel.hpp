@@ -104,7 +104,7 @@ QUORVEL_API std::string CalculateTaxes(const ReferenceTables& tables, std::strin
 // Like CalculateTaxes above; when the document is refused because it is not well-formed XML
 // (the answer is then "NOHEADER"), `refusal` receives why and where; otherwise it is cleared.
 QUORVEL_API std::string CalculateTaxes(const ReferenceTables& tables, std::string_view transaction,
-                           std::string& refusal);
+                                       std::string& refusal);
 
 // The number of rows in each of the four tables.
 struct TableCounts {
