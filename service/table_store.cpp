@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 #include <vector>
 
 #include "digest.hpp"
@@ -12,6 +13,12 @@ namespace {
 
 std::string ReadIsland(const std::filesystem::path& folder, const std::string& islandId) {
   const std::string fileName = islandId + ".xml";
+  // Only a regular file: a FIFO would hold the reload until a writer came, a folder reads empty.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(folder / fileName, error)) {
+    throw Error(errors::kIslandMissing, "island \"" + islandId + "\": cannot read " + fileName +
+                                            ": it is not a regular file");
+  }
   std::ifstream file(folder / fileName, std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (!file.is_open() || file.bad()) {
