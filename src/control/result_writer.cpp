@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/number_text.hpp"
+#include "common/trimming.hpp"
 
 namespace quorvel {
 namespace {
@@ -16,12 +17,6 @@ constexpr std::string_view kAttributeSeparator = "\r\n\t\t";
 constexpr std::string_view kRowEnd = "\r\n\t />\r\n";
 constexpr std::string_view kFooter = "</rs:data>\r\n</xml>";
 constexpr std::size_t kRowSizeEstimate = 300;
-
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 void AppendText(std::string& out, std::string_view opening, std::string_view value) {
   out += opening;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/error.hpp"
+#include "common/trimming.hpp"
 #include "reference/key_index.hpp"
 #include "reference/keyed_collection.hpp"
 

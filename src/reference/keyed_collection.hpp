@@ -11,16 +11,10 @@
 #include <vector>
 
 #include "common/error.hpp"
+#include "common/trimming.hpp"
 #include "reference/key_index.hpp"
 
 namespace quorvel {
-
-// A look-up key with the spaces at both ends removed (Item trims before it looks up).
-inline std::string_view TrimSpaces(std::string_view key) {
-  while (!key.empty() && key.front() == ' ') key.remove_prefix(1);
-  while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-  return key;
-}
 
 // Error 9 unless `position` lies in 1..`count`, the positions of a collection of `count` elements.
 inline void RequirePosition(std::int32_t position, std::int32_t count) {
