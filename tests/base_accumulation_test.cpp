@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "control/tax_window.hpp"
 #include "lines/tax_lines.hpp"
 #include "reference/loader.hpp"
 #include "test_support.hpp"
@@ -80,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Pair{"TypeComparedExactly", true, 1, false, "$ ", "taxable", true}),
     [](const ::testing::TestParamInfo<Pair>& info) { return info.param.name; });
 
-TEST(PriceWindow, IncludesTheThresholdAndExcludesTheCutOff) {
+TEST(TaxWindow, IncludesTheThresholdAndExcludesTheCutOff) {
   const struct {
     std::int64_t threshold, cutoff, price;
     bool inside;
@@ -91,7 +92,7 @@ TEST(PriceWindow, IncludesTheThresholdAndExcludesTheCutOff) {
     CTax tax;
     tax.ThreshHold = Whole(c.threshold);
     tax.CutOff = Whole(c.cutoff);
-    EXPECT_EQ(InsidePriceWindow(Units(c.price), tax), c.inside)
+    EXPECT_EQ(InsideTaxWindow(Units(c.price), tax), c.inside)
         << c.threshold << ".." << c.cutoff << " at " << c.price;
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "control/tax_window.hpp"
 #include "reference/lookup_memo.hpp"
 #include "reference/number_index.hpp"
 
@@ -67,7 +68,7 @@ struct TaxType {
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxType type) {
   if (type.perUnit) {
-    if (InsidePriceWindow(item.NetPrice, tax)) taxLine.ExemptQuantity += item.Quantity;
+    if (InsideTaxWindow(item.NetPrice, tax)) taxLine.ExemptQuantity += item.Quantity;
   } else {
     taxLine.ExemptDollars += item.ExtendedPrice;
   }
@@ -77,18 +78,13 @@ void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const ItemFacts& facts
                 TaxType type, std::string& taxedItems) {
   taxedItems += facts.taxedEntry;
   if (type.perUnit) {
-    if (InsidePriceWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
+    if (InsideTaxWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
   } else {
     taxLine.TaxableDollars += item.ExtendedPrice;
   }
 }
 
 }  // namespace
-
-bool InsidePriceWindow(Currency netPrice, const CTax& tax) {
-  const bool belowCutOff = tax.CutOff.IsZero() || (tax.CutOff > Currency() && netPrice < tax.CutOff);
-  return netPrice >= tax.ThreshHold && belowCutOff;
-}
 
 std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_view customerText,
                                        const CTaxStatuses& statuses) {
