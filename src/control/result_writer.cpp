@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/letter_removal.hpp"
 #include "common/number_text.hpp"
 #include "common/trimming.hpp"
 
@@ -27,13 +28,7 @@ void AppendText(std::string& out, std::string_view opening, std::string_view val
 // A key as the result shows it: spaces at both ends removed, then every capital K.
 void AppendKey(std::string& out, std::string_view opening, std::string_view key) {
   out += opening;
-  const std::string_view shown = TrimSpaces(key);
-  for (std::size_t start = 0;;) {
-    const std::size_t k = shown.find('K', start);
-    AppendEscaped(out, shown.substr(start, k == std::string_view::npos ? k : k - start));
-    if (k == std::string_view::npos) break;
-    start = k + 1;
-  }
+  ForEachPartWithoutLetter(TrimSpaces(key), 'K', [&](std::string_view part) { AppendEscaped(out, part); });
   out += '"';
 }
 
