@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <csignal>
+#include <iterator>
 #include <new>
 #include <string>
 #include <string_view>
@@ -44,10 +45,19 @@ const CLI::Validator kFormat(
     },
     "");
 
+// "taxData.xml, TaxModelHdrData.xml, ... and TaxStatusData.xml": the files of a tables folder.
+std::string IslandFileNames() {
+  std::string names;
+  for (std::size_t i = 0; i < std::size(kIslandIds); ++i) {
+    if (i > 0) names += i + 1 == std::size(kIslandIds) ? " and " : ", ";
+    names.append(kIslandIds[i]).append(".xml");
+  }
+  return names;
+}
+
 void AddTablesOption(CLI::App& command, std::string& folder) {
   command.add_option("--tables", folder,
-                     "Folder holding taxData.xml, TaxModelHdrData.xml, TaxModelData.xml, TaxGroupData.xml, "
-                     "TaxGroupItemData.xml and TaxStatusData.xml (default: the built-in example tables)")
+                     "Folder holding " + IslandFileNames() + " (default: the built-in example tables)")
       ->check(kNotEmpty)
       ->type_name("DIR");
 }

@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "control/calculation.hpp"
+#include "control/request_intake.hpp"
+#include "control/tax_window.hpp"
 #include "lines/tax_lines.hpp"
 #include "reference/loader.hpp"
 #include "test_support.hpp"
-#include "lines/transaction_columns.hpp"
-#include "xml/document.hpp"
-#include "xml/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Pair{"TypeComparedExactly", true, 1, false, "$ ", "taxable", true}),
     [](const ::testing::TestParamInfo<Pair>& info) { return info.param.name; });
 
-TEST(PriceWindow, IncludesTheThresholdAndExcludesTheCutOff) {
+TEST(TaxWindow, IncludesTheThresholdAndExcludesTheCutOff) {
   const struct {
     std::int64_t threshold, cutoff, price;
     bool inside;
@@ -91,7 +91,7 @@ TEST(PriceWindow, IncludesTheThresholdAndExcludesTheCutOff) {
     CTax tax;
     tax.ThreshHold = Whole(c.threshold);
     tax.CutOff = Whole(c.cutoff);
-    EXPECT_EQ(InsidePriceWindow(Units(c.price), tax), c.inside)
+    EXPECT_EQ(InsideTaxWindow(Units(c.price), tax), c.inside)
         << c.threshold << ".." << c.cutoff << " at " << c.price;
   }
 }
@@ -223,25 +223,23 @@ IslandTexts PerUnitIslands() {
 
 TEST(BaseAccumulation, PerUnitTaxCountsQuantitiesInsideItsPriceWindow) {
   const auto tables = LoadReferenceTables(*MakeMemoryHost(PerUnitIslands()));
-  xml::Document document;
   const auto row = [](const char* key, const char* price, const char* quantity, const char* inventory) {
     return std::string(R"(detail="1" IsSubItem="False" TaxGroupID="1" IsTaxable="True" LocInvItemID=")") +
            key + R"(" NetPrice=")" + price + R"(" QtyShipped=")" + quantity + R"(" InvItemID=")" + inventory + "\"";
   };
-  ASSERT_TRUE(document.LoadXml(Rowset({
+  Calculation calculation(*tables);
+  std::string refusal;
+  ASSERT_TRUE(TakeRequest(Rowset({
+      R"(head="1" CustomerID="2" TaxModel="1")",
       row("A", "49.99", "1", "A"),    // below the threshold
       row("B", "50", "2", "B"),       // at the threshold: inside
       row("C", "499.99", "4", "EX"),  // inside, but exempt for customer 2
       row("D", "500", "8", "D"),      // at the cut-off: outside
       row("E", "60", "16", "EX"),     // inside, exempt
-  })));
-  CItemLines items(*tables->TaxGroups);
-  items.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details);
-  CTaxLines taxLines(*tables);
-  taxLines.CustomerID(2);
-  taxLines.TaxModelID(1);
-  ASSERT_EQ(taxLines.Count(), 1);
-  CTaxLine& line = *taxLines.Item(1);
+  }), calculation, refusal));
+  const CItemLines& items = calculation.itemLines;
+  ASSERT_EQ(calculation.taxLines.Count(), 1);
+  CTaxLine& line = *calculation.taxLines.Item(1);
   std::string taxedItems = "/";
   const bool lastExempt =
       AccumulateTaxableBase(line, items, GatherItemFacts(items, "2", *tables->TaxStatuses), taxedItems);

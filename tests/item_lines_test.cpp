@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "test_support.hpp"
+#include "control/calculation.hpp"
+#include "control/request_intake.hpp"
 #include "lines/transaction_columns.hpp"
+#include "test_support.hpp"
 #include "xml/document.hpp"
 #include "xml/transaction_rows.hpp"
 
@@ -25,15 +28,22 @@ struct RowCase {
 
 void PrintTo(const RowCase& c, std::ostream* out) { *out << c.attributes; }
 
+// A transaction whose header (row 1) names tax model 0, which builds no tax lines, then `details`.
+std::string Transaction(const std::vector<std::string>& details) {
+  std::vector<std::string> rows{R"(head="1" CustomerID="1" TaxModel="0")"};
+  for (const std::string& detail : details) rows.push_back(R"(detail="1" IsSubItem="False" )" + detail);
+  return testing::Rowset(rows);
+}
+
 class DetailRows : public ::testing::TestWithParam<RowCase> {};
 
 TEST_P(DetailRows, BecomeItemLines) {
   const RowCase c = GetParam();
-  xml::Document document;
-  ASSERT_TRUE(document.LoadXml(testing::Rowset({std::string(R"(detail="1" IsSubItem="False" )") + c.attributes})));
-  const CTaxGroups groups;
-  CItemLines lines(groups);
-  lines.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details);
+  const ReferenceTables tables;
+  Calculation calculation(tables);
+  std::string refusal;
+  ASSERT_TRUE(TakeRequest(Transaction({c.attributes}), calculation, refusal));
+  const CItemLines& lines = calculation.itemLines;
   ASSERT_EQ(lines.Count(), c.isLine ? 1 : 0) << c.attributes;
   if (!c.isLine) return;
   const CItemLine& line = *lines.Item(1);
@@ -102,16 +112,29 @@ TEST(ItemLines, AreReachedByPositionOnly) {
 }
 
 TEST(ItemLines, AFailingRowKeepsTheLinesBeforeIt) {
+  const ReferenceTables tables;
+  Calculation calculation(tables);
+  std::string refusal;
+  const std::string transaction = Transaction({R"(QtyShipped="1")", R"(QtyShipped="")", R"(QtyShipped="2")"});
+  const auto caught = testing::ErrorOf([&] { TakeRequest(transaction, calculation, refusal); });
+  ASSERT_TRUE(caught);
+  EXPECT_EQ(caught->description, "detail row at z:row 3: attribute \"QtyShipped\": type mismatch: \"\" is not a number");
+  EXPECT_EQ(calculation.itemLines.Count(), 1);
+}
+
+TEST(ItemLines, EveryNodeListAssignmentAppendsItsRows) {
   xml::Document document;
-  ASSERT_TRUE(document.LoadXml(testing::Rowset({R"(detail="1" IsSubItem="False" QtyShipped="1")",
-                                                R"(detail="1" IsSubItem="False" QtyShipped="")",
-                                                R"(detail="1" IsSubItem="False" QtyShipped="2")"})));
+  ASSERT_TRUE(document.LoadXml(Transaction({R"(QtyShipped="1")", R"(crLineType="DISCOUNT")", R"(QtyShipped="2")"})));
+  std::vector<xml::SelectedRow> details;
+  xml::ForEachTransactionRow(document, TransactionColumns(), [](const xml::SelectedRow&) {},
+                             [&](const xml::SelectedRow& row) { details.push_back(row); });
   const CTaxGroups groups;
   CItemLines lines(groups);
-  const auto caught = testing::ErrorOf([&] { lines.XMLDOMNodeList(xml::SelectTransactionRows(document, TransactionColumns()).details); });
-  ASSERT_TRUE(caught);
-  EXPECT_EQ(caught->description, "detail row at z:row 2: attribute \"QtyShipped\": type mismatch: \"\" is not a number");
-  EXPECT_EQ(lines.Count(), 1);
+  lines.XMLDOMNodeList(details);
+  lines.XMLDOMNodeList(details);
+  ASSERT_EQ(lines.Count(), 4);
+  EXPECT_EQ(lines.Item(3)->Quantity, Currency::FromWhole(1));
+  EXPECT_EQ(lines.Item(4)->Quantity, Currency::FromWhole(2));
 }
 
 }  // namespace

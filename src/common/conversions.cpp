@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/error.hpp"
+#include "common/trimming.hpp"
 
 namespace quorvel {
 namespace {
@@ -11,14 +12,7 @@ namespace {
 // Beyond this many significant whole digits no target can hold the value.
 constexpr std::size_t kMaxWholeDigits = 30;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 std::string_view DigitRun(std::string_view text, std::size_t& position) {
   const std::size_t start = position;

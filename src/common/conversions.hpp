@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/currency.hpp"
+#include "common/error.hpp"
 
 namespace quorvel {
 
@@ -40,5 +42,22 @@ bool ToBoolean(std::string_view text);
 std::int32_t ToLong(const char* text);
 Currency ToCurrency(const char* text);
 bool ToBoolean(const char* text);
+
+// Where a failed conversion of the attribute `column` happened: "attribute \"NetPrice\"".
+inline std::string AttributeContext(const char* column) {
+  return std::string("attribute \"") + column + "\"";
+}
+
+// `convert(value)`, where `value` was read from the attribute `column`: a failure names it.
+template <typename Result>
+Result Converted(const char* column, std::string_view value, Result (*convert)(std::string_view)) {
+  return WithContext([&] { return AttributeContext(column); }, [&] { return convert(value); });
+}
+
+// The same for a NUL-terminated value.
+template <typename Result>
+Result Converted(const char* column, const char* value, Result (*convert)(const char*)) {
+  return WithContext([&] { return AttributeContext(column); }, [&] { return convert(value); });
+}
 
 }  // namespace quorvel

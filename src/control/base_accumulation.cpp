@@ -5,21 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/letter_removal.hpp"
+#include "control/tax_window.hpp"
 #include "reference/lookup_memo.hpp"
 #include "reference/number_index.hpp"
 
 namespace quorvel {
 namespace {
-
-// Appends `key` with every capital I removed, as the taxed-items list shows it.
-void AppendWithoutCapitalI(std::string& out, std::string_view key) {
-  for (std::size_t start = 0;;) {
-    const std::size_t i = key.find('I', start);
-    out.append(key.substr(start, i == std::string_view::npos ? i : i - start));
-    if (i == std::string_view::npos) return;
-    start = i + 1;
-  }
-}
 
 // The customer's statuses by the tax group key of the item ("G12"): items of one group share it.
 using GroupStatusMemo = LookupMemo<std::string_view, const CTaxStatus*>;
@@ -67,7 +59,7 @@ struct TaxType {
 
 void AddExempt(CTaxLine& taxLine, const CItemLine& item, const CTax& tax, TaxType type) {
   if (type.perUnit) {
-    if (InsidePriceWindow(item.NetPrice, tax)) taxLine.ExemptQuantity += item.Quantity;
+    if (InsideTaxWindow(item.NetPrice, tax)) taxLine.ExemptQuantity += item.Quantity;
   } else {
     taxLine.ExemptDollars += item.ExtendedPrice;
   }
@@ -77,18 +69,13 @@ void AddTaxable(CTaxLine& taxLine, const CItemLine& item, const ItemFacts& facts
                 TaxType type, std::string& taxedItems) {
   taxedItems += facts.taxedEntry;
   if (type.perUnit) {
-    if (InsidePriceWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
+    if (InsideTaxWindow(item.NetPrice, tax)) taxLine.TaxableQuantity += item.Quantity;
   } else {
     taxLine.TaxableDollars += item.ExtendedPrice;
   }
 }
 
 }  // namespace
-
-bool InsidePriceWindow(Currency netPrice, const CTax& tax) {
-  const bool belowCutOff = tax.CutOff.IsZero() || (tax.CutOff > Currency() && netPrice < tax.CutOff);
-  return netPrice >= tax.ThreshHold && belowCutOff;
-}
 
 std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_view customerText,
                                        const CTaxStatuses& statuses) {
@@ -99,7 +86,8 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
   for (const CItemLine& item : itemLines) {
     ItemFacts& itemFacts =
         facts.emplace_back(ItemFacts{ItemLevelExemption(item, customerStatuses, groupStatuses), {}});
-    AppendWithoutCapitalI(itemFacts.taxedEntry, item.ItemKey);
+    ForEachPartWithoutLetter(item.ItemKey, 'I',
+                             [&](std::string_view part) { itemFacts.taxedEntry += part; });
     itemFacts.taxedEntry += '/';
   }
   return facts;

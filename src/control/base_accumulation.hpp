@@ -26,8 +26,4 @@ std::vector<ItemFacts> GatherItemFacts(const CItemLines& itemLines, std::string_
 bool AccumulateTaxableBase(CTaxLine& taxLine, const CItemLines& itemLines,
                            const std::vector<ItemFacts>& facts, std::string& taxedItems);
 
-// Whether `netPrice` lies in the price window of a "$" tax: at least ThreshHold, and below
-// CutOff when CutOff is positive (a CutOff of zero sets no upper bound, a negative one admits nothing).
-bool InsidePriceWindow(Currency netPrice, const CTax& tax);
-
 }  // namespace quorvel

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/letter_removal.hpp"
 #include "common/number_text.hpp"
+#include "common/trimming.hpp"
 
 namespace quorvel {
 namespace {
@@ -17,12 +19,6 @@ constexpr std::string_view kRowEnd = "\r\n\t />\r\n";
 constexpr std::string_view kFooter = "</rs:data>\r\n</xml>";
 constexpr std::size_t kRowSizeEstimate = 300;
 
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void AppendText(std::string& out, std::string_view opening, std::string_view value) {
   out += opening;
   AppendEscaped(out, value);
@@ -32,13 +28,7 @@ void AppendText(std::string& out, std::string_view opening, std::string_view val
 // A key as the result shows it: spaces at both ends removed, then every capital K.
 void AppendKey(std::string& out, std::string_view opening, std::string_view key) {
   out += opening;
-  const std::string_view shown = TrimSpaces(key);
-  for (std::size_t start = 0;;) {
-    const std::size_t k = shown.find('K', start);
-    AppendEscaped(out, shown.substr(start, k == std::string_view::npos ? k : k - start));
-    if (k == std::string_view::npos) break;
-    start = k + 1;
-  }
+  ForEachPartWithoutLetter(TrimSpaces(key), 'K', [&](std::string_view part) { AppendEscaped(out, part); });
   out += '"';
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/error.hpp"
 #include "common/number_text.hpp"
+#include "control/tax_window.hpp"
 
 namespace quorvel {
 namespace {
@@ -11,12 +12,6 @@ namespace {
 constexpr std::int64_t kUnitsPerCent = 100;
 
 Currency Magnitude(Currency value) { return value.IsNegative() ? -value : value; }
-
-// A percentage tax's window on the magnitude of its total: the price window's form.
-bool InsideTotalWindow(Currency amount, const CTax& tax) {
-  const bool belowCutOff = tax.CutOff.IsZero() || (tax.CutOff > Currency() && amount < tax.CutOff);
-  return amount >= tax.ThreshHold && belowCutOff;
-}
 
 // Step 3: the taxes of lower sequence. Tax lines carry no tax group, so every carried tax is
 // non-taxable for this line; the taxable branches stay for a line that would carry one.
@@ -44,7 +39,7 @@ Currency PercentageTax(CTaxLine& taxLine, const CTaxLines& taxLines, bool exempt
   if (base.IsZero()) return Currency();
   const CTax& tax = *taxLine.OTax();
   const Currency amount = Magnitude(base);
-  if (!InsideTotalWindow(amount, tax)) return Currency();
+  if (!InsideTaxWindow(amount, tax)) return Currency();
   const Currency rounded = CentRounding(HundredthInDouble(amount * tax.TaxRate));
   return base.IsNegative() ? -rounded : rounded;
 }

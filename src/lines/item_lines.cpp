@@ -25,12 +25,6 @@ std::optional<TransactionColumn> QuantityColumn(const char* entityName) {
 // Room for the lines of most transactions at once: every line is moved when the vector grows.
 constexpr std::size_t kLinesReserved = 64;
 
-template <typename Result>
-Result Converted(const char* column, const char* value, Result (*convert)(const char*)) {
-  return WithContext([&] { return std::string("attribute \"") + column + "\""; },
-                     [&] { return convert(value); });
-}
-
 }  // namespace
 
 void CItemLine::TaxGroupID(std::string value) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/error.hpp"
+#include "common/trimming.hpp"
 #include "reference/key_index.hpp"
 #include "reference/keyed_collection.hpp"
 
@@ -53,11 +54,10 @@ void CTaxLines::TaxModelID(std::int32_t model) {
 }
 
 CTaxLine& CTaxLines::AddItem(const CTax* pobjTax) {
-  CTaxLine line(*tables_->TaxGroups);
-  line.OTax(pobjTax);
-  const std::string& key = line.KeyTaxID();
+  if (!pobjTax) Raise(errors::kObjectNotSet, "the tax line has no tax");
+  const std::string& key = pobjTax->KeyTaxID;
   if (Item(key)) Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
-  return lines_.emplace_back(std::move(line));
+  return Append(pobjTax);
 }
 
 CTaxLine& CTaxLines::Append(const CTax* tax) {

@@ -61,7 +61,7 @@ class CTaxLines {
   // Builds one line per tax of tax model `model`, in tax-table order, each marked exempt or not
   // for the customer. The same number again changes nothing. Error 91 for an unknown model.
   void TaxModelID(std::int32_t model);
-  // Adds the line of `pobjTax`; error 457 when the tax has one.
+  // Adds the line of `pobjTax` as TaxModelID does; error 457 when the tax has one.
   CTaxLine& AddItem(const CTax* pobjTax);
 
   // The number of lines.

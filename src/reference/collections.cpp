@@ -3,6 +3,8 @@
 #include <charconv>
 #include <utility>
 
+#include "common/trimming.hpp"
+
 namespace quorvel {
 
 NumberKeyText::NumberKeyText(char prefix, std::int32_t number) : text_{prefix} {
@@ -101,8 +103,7 @@ CustomerStatuses::CustomerStatuses(const CTaxStatuses& statuses, std::string_vie
 }
 
 const CTaxStatus* CustomerStatuses::Find(std::string_view subject) {
-  std::string_view wanted = subject;
-  while (!wanted.empty() && wanted.back() == ' ') wanted.remove_suffix(1);
+  const std::string_view wanted = TrimTrailingSpaces(subject);
   if (byCandidates_ && !wanted.empty() && IsSubjectLetter(wanted.front())) {
     for (std::size_t i = 0; i < candidateCount_; ++i) {
       const std::string_view filed = candidateSubjects_[i];

@@ -5,22 +5,17 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ranges>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "common/error.hpp"
+#include "common/trimming.hpp"
 #include "reference/key_index.hpp"
 
 namespace quorvel {
-
-// A look-up key with the spaces at both ends removed (Item trims before it looks up).
-inline std::string_view TrimSpaces(std::string_view key) {
-  while (!key.empty() && key.front() == ' ') key.remove_prefix(1);
-  while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-  return key;
-}
 
 // Error 9 unless `position` lies in 1..`count`, the positions of a collection of `count` elements.
 inline void RequirePosition(std::int32_t position, std::int32_t count) {
@@ -55,17 +50,17 @@ class KeyedCollection {
   // The number of elements.
   std::int32_t Count() const { return static_cast<std::int32_t>(elements_.size()); }
 
-  // The element stored under `key` (trimmed, letter case ignored), or none (nullptr).
-  std::shared_ptr<Element> Item(std::string_view key) const {
-    const auto position = index_.Find(TrimSpaces(key));
-    return position ? elements_[*position] : nullptr;
+  // The element stored under `key` (trimmed, letter case ignored), without taking a counted
+  // reference: for reading while the collection is held. Nullptr when absent.
+  const Element* Find(std::string_view key) const {
+    const auto position = IndexOf(key);
+    return position ? elements_[*position].get() : nullptr;
   }
 
-  // What Item(key) finds, without taking a counted reference: for reading while the collection
-  // is held. Nullptr when absent.
-  const Element* Find(std::string_view key) const {
-    const auto position = index_.Find(TrimSpaces(key));
-    return position ? elements_[*position].get() : nullptr;
+  // What Find(key) finds, as a counted reference, or none (nullptr).
+  std::shared_ptr<Element> Item(std::string_view key) const {
+    const auto position = IndexOf(key);
+    return position ? elements_[*position] : nullptr;
   }
 
   // The same for a key prepared beforehand.
@@ -86,10 +81,11 @@ class KeyedCollection {
     return elements_[static_cast<std::size_t>(position - 1)];
   }
 
-  // A fresh, independent enumeration of the elements in order of addition.
-  const Store& NewEnum() const { return elements_; }
+  // The elements in order of addition; every enumeration is independent of the others.
   const_iterator begin() const { return elements_.begin(); }
   const_iterator end() const { return elements_.end(); }
+  // The same enumeration as begin() and end(), as one range.
+  std::ranges::subrange<const_iterator> NewEnum() const { return {begin(), end()}; }
 
  protected:
   // Appends `element` under `key`; error 457, with the collection unchanged, when the key is
@@ -100,12 +96,6 @@ class KeyedCollection {
       Raise(errors::kDuplicateKey, "duplicate key: " + Quoted(key) + " is already in the collection");
     }
     elements_.push_back(std::move(element));  // cannot fail: the room is there
-    return elements_.back();
-  }
-
-  // Appends `element` without a key: reached by position and enumeration only.
-  const std::shared_ptr<Element>& AppendWithoutKey(std::shared_ptr<Element> element) {
-    elements_.push_back(std::move(element));
     return elements_.back();
   }
 

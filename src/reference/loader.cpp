@@ -20,13 +20,6 @@ std::string_view Required(const xml::Row& row, const char* column) {
   return *value;
 }
 
-// `convert(value)`, an error naming the column.
-template <typename Result>
-Result Converted(const char* column, std::string_view value, Result (*convert)(std::string_view)) {
-  return WithContext([&] { return std::string("attribute \"") + column + "\""; },
-                     [&] { return convert(value); });
-}
-
 // The column converted when the row has it, `absent` when it does not.
 template <typename Value>
 Value Optional(const xml::Row& row, const char* column, Value absent, Value (*convert)(std::string_view)) {

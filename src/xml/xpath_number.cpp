@@ -4,10 +4,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/trimming.hpp"
+
 namespace quorvel::xml {
 namespace {
 
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -23,8 +24,7 @@ std::optional<double> XPathNumber(std::string_view text) {
     for (char c : plain) whole = whole * 10 + (c - '0');
     return static_cast<double>(negative ? -whole : whole);  // -0 comes out as 0
   }
-  while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
+  text = TrimXmlWhitespace(text);
   std::size_t position = text.empty() || text.front() != '-' ? 0 : 1;
   std::size_t digits = 0;
   while (position < text.size() && IsDigit(text[position])) ++position, ++digits;
