@@ -13,6 +13,7 @@
 #include "control/mod_tax.hpp"
 #include "quorvel/quorvel.hpp"
 #include "test_support.hpp"
+#include "xml/markup_scan.hpp"
 
 namespace quorvel {
 namespace {
@@ -126,6 +127,24 @@ TEST_P(WellFormed, AnIslandFailsTheLoadAndTheTablesStay) {
   const std::string start = "island \"taxData\" is not well-formed XML (" + malformed.rule + " at line ";
   EXPECT_EQ(caught->description.rfind(start, 0), 0u) << caught->description;
   EXPECT_EQ(ModTax::ThreadTables(), before);
+}
+
+}  // namespace
+namespace xml {
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.rule << " at byte " << refusal.offset; }
+}  // namespace xml
+namespace {
+
+// The markup pass this processor takes, when it has wider instructions than the baseline, refuses
+// what the baseline refuses, at the same place.
+TEST_P(WellFormed, TheWiderMarkupPassAgreesWithTheBaseline) {
+  const xml::MarkupPass wider = xml::WiderMarkupPass();
+  if (!wider) GTEST_SKIP() << "this processor runs the baseline only";
+  const Malformed& malformed = GetParam();
+  for (const std::string& shape : {kTransaction, Lengthened(kTransaction), kTaxData, Lengthened(kTaxData)}) {
+    const std::string text = Written(shape, malformed.place, malformed.text);
+    EXPECT_EQ(wider(text), xml::ScanMarkupBaseline(text)) << text;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
