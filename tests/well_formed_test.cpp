@@ -187,6 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"UTF-16 byte-order mark", kPrologue, "\xFF\xFE", "a UTF-16 byte-order mark: documents are read as UTF-8"},
         Malformed{"UTF-32 byte-order mark", kPrologue, std::string("\0\0\xFE\xFF", 4),
                   "a UTF-32 byte-order mark: documents are read as UTF-8"},
+        Malformed{"NUL closing a processing instruction", kEpilogue, std::string("<?pi x?\0>", 9),
+                  "the control character U+0000 is not allowed"},
         Malformed{"a DTD", kPrologue, "<!DOCTYPE xml [<!ENTITY m \"6\">]>", "a DTD is not accepted"}),
     [](const ::testing::TestParamInfo<Malformed>& info) {
       std::string name = info.param.name;

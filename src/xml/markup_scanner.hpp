@@ -46,7 +46,12 @@ class MarkupScanner {
     }
     while (OutsideRoot(at) && at != end_) {
       const bool elementStarts = !StartsWith(at, "<!") && !StartsWith(at, "<?") && !StartsWith(at, "</");
-      if (!(elementStarts ? InsideRoot(at) : CheckedMarkup(at))) break;
+      if (!(elementStarts ? InsideRoot(at) : CheckedMarkup(at))) {
+        // Left to pugixml, which takes a NUL for the end of the text and may then accept it: the
+        // characters of the whole text are checked first.
+        if (!refusal_) refusal_ = CheckCharacters(std::string_view(begin_, static_cast<std::size_t>(end_ - begin_)));
+        break;
+      }
     }
     return refusal_;
   }
