@@ -50,13 +50,17 @@ TEST(ColumnReader, ReadsWhatASearchFindsWhateverTheOrder) {
       <z:row AColumnNameLongerThanTwoWordz="near" AColumnNameLongerThanTwoWords="long"/>
       <z:row/>
       <z:row head="h" detail="d"/>
+      <z:row detail="4" xml:lang="en" a="10"/>
+      <z:row detail="5" xml:lang="en" a="11"/>
+      <z:row detail="6" IsSubItem="False" IsTaxable="True" a="12" ab="13" abc="14"/>
     </rs:data></xml>)");
 }
 
 TEST(ColumnReader, ReadsRowsWithMoreAttributesThanItGuesses) {
   std::string row = "<z:row";
   for (int i = 0; i < 40; ++i) row += " x" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
-  ExpectReaderMatchesSearch("<xml xmlns:z='#RowsetSchema'>" + row + " abc=\"last\" a=\"end\"/>" + row + " a=\"again\"/></xml>");
+  ExpectReaderMatchesSearch("<xml xmlns:z='#RowsetSchema'>" + row + " abc=\"last\" a=\"end\"/>" + row + " a=\"again\"/>" + row +
+                            " a=\"and again\"/></xml>");
 }
 
 TEST(SelectTransactionRows, InsistsOnTheSelectionColumns) {

@@ -13,6 +13,7 @@
 #include "control/mod_tax.hpp"
 #include "quorvel/quorvel.hpp"
 #include "test_support.hpp"
+#include "xml/markup_scan.hpp"
 
 namespace quorvel {
 namespace {
@@ -128,6 +129,24 @@ TEST_P(WellFormed, AnIslandFailsTheLoadAndTheTablesStay) {
   EXPECT_EQ(ModTax::ThreadTables(), before);
 }
 
+}  // namespace
+namespace xml {
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.rule << " at byte " << refusal.offset; }
+}  // namespace xml
+namespace {
+
+// The markup pass this processor takes, when it has wider instructions than the baseline, refuses
+// what the baseline refuses, at the same place.
+TEST_P(WellFormed, TheWiderMarkupPassAgreesWithTheBaseline) {
+  const xml::MarkupPass wider = xml::WiderMarkupPass();
+  if (!wider) GTEST_SKIP() << "this processor runs the baseline only";
+  const Malformed& malformed = GetParam();
+  for (const std::string& shape : {kTransaction, Lengthened(kTransaction), kTaxData, Lengthened(kTaxData)}) {
+    const std::string text = Written(shape, malformed.place, malformed.text);
+    EXPECT_EQ(wider(text), xml::ScanMarkupBaseline(text)) << text;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rules, WellFormed,
     ::testing::Values(
@@ -168,6 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"UTF-16 byte-order mark", kPrologue, "\xFF\xFE", "a UTF-16 byte-order mark: documents are read as UTF-8"},
         Malformed{"UTF-32 byte-order mark", kPrologue, std::string("\0\0\xFE\xFF", 4),
                   "a UTF-32 byte-order mark: documents are read as UTF-8"},
+        Malformed{"NUL closing a processing instruction", kEpilogue, std::string("<?pi x?\0>", 9),
+                  "the control character U+0000 is not allowed"},
         Malformed{"a DTD", kPrologue, "<!DOCTYPE xml [<!ENTITY m \"6\">]>", "a DTD is not accepted"}),
     [](const ::testing::TestParamInfo<Malformed>& info) {
       std::string name = info.param.name;

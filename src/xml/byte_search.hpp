@@ -5,11 +5,25 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__AVX2__) || defined(__PCLMUL__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+// The functions differ with the instructions a file is compiled for (markup_scan_avx2.cpp has
+// more than the rest), so each set has a namespace of its own: the linker never takes one for
+// another.
+#if defined(__AVX2__)
+#define QUORVEL_BYTE_SEARCH_SET avx2
+#elif defined(__SSE2__)
+#define QUORVEL_BYTE_SEARCH_SET sse2
+#else
+#define QUORVEL_BYTE_SEARCH_SET portable
+#endif
+
 namespace quorvel::xml {
+inline namespace QUORVEL_BYTE_SEARCH_SET {
 
 // The bytes where markup or a check begins: < & > " ' and every byte that is not printable ASCII.
 inline bool IsSpecialByte(unsigned char byte) {
@@ -31,9 +45,24 @@ inline std::uint32_t SpecialBytes16(const char* block) {
 }
 #endif
 
+#if defined(__AVX2__)
+// Bit n set when byte n of the 32 at `block` is special.
+inline std::uint32_t SpecialBytes32(const char* block) {
+  const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+  const __m256i ampersandOrApostrophe = _mm256_cmpeq_epi8(_mm256_or_si256(bytes, _mm256_set1_epi8(1)), _mm256_set1_epi8('\''));
+  const __m256i angle = _mm256_cmpeq_epi8(_mm256_or_si256(bytes, _mm256_set1_epi8(2)), _mm256_set1_epi8('>'));
+  const __m256i quote = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"'));
+  const __m256i unprintable = _mm256_cmpgt_epi8(_mm256_set1_epi8(' '), bytes);
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(
+      _mm256_or_si256(_mm256_or_si256(ampersandOrApostrophe, angle), _mm256_or_si256(quote, unprintable))));
+}
+#endif
+
 // Bit n set when byte n of the 32 from `block` (fewer where `end` comes first) is special.
 inline std::uint32_t SpecialBytes(const char* block, const char* end) {
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+  if (end - block >= 32) return SpecialBytes32(block);
+#elif defined(__SSE2__)
   if (end - block >= 32) return SpecialBytes16(block) | (SpecialBytes16(block + 16) << 16);
 #endif
   std::uint32_t bits = 0;
@@ -82,7 +111,17 @@ constexpr bool kClassifyBlocks = false;
 
 inline PlainBlockBytes ClassifyPlainBlock(const char* block) {
   PlainBlockBytes bytes{0, 0, 0};
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+  for (int part = 0; part < kPlainBlock / 32; ++part) {
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * part));
+    const auto bits = [](__m256i mask) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(mask))); };
+    const int shift = 32 * part;
+    bytes.quote |= bits(_mm256_cmpeq_epi8(b, _mm256_set1_epi8('"'))) << shift;
+    bytes.angle |= bits(_mm256_cmpeq_epi8(_mm256_or_si256(b, _mm256_set1_epi8(2)), _mm256_set1_epi8('>'))) << shift;
+    const __m256i ampersandOrApostrophe = _mm256_cmpeq_epi8(_mm256_or_si256(b, _mm256_set1_epi8(1)), _mm256_set1_epi8('\''));
+    bytes.other |= bits(_mm256_or_si256(ampersandOrApostrophe, _mm256_cmpgt_epi8(_mm256_set1_epi8(' '), b))) << shift;
+  }
+#elif defined(__SSE2__)
   for (int part = 0; part < kPlainBlock / 16; ++part) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
     const auto bits = [](__m128i mask) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(mask))); };
@@ -107,6 +146,11 @@ inline PlainBlockBytes ClassifyPlainBlock(const char* block) {
 // Bit n set when an odd number of the bits 0..n of `bits` are set: with the quotes of a block,
 // the bytes from an opening quote up to its closing one.
 inline std::uint64_t PrefixParity(std::uint64_t bits) {
+#if defined(__PCLMUL__)
+  // Multiplying without carries by all ones is the same running exclusive or.
+  const __m128i product = _mm_clmulepi64_si128(_mm_set_epi64x(0, static_cast<long long>(bits)), _mm_set1_epi8(-1), 0);
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(product));
+#endif
   bits ^= bits << 1;
   bits ^= bits << 2;
   bits ^= bits << 4;
@@ -116,4 +160,5 @@ inline std::uint64_t PrefixParity(std::uint64_t bits) {
   return bits;
 }
 
+}  // namespace QUORVEL_BYTE_SEARCH_SET
 }  // namespace quorvel::xml

@@ -42,7 +42,19 @@ bool ColumnNames::IsNameOf(std::size_t column, const char* name) const {
   return SameBytes(name, candidate.text, candidate.length + 1);  // both NUL-terminated
 }
 
+ColumnValues ColumnReader::ReadAsLastRow(const Element& row) const {
+  // A shape has no name twice, so each column is met at most once.
+  ColumnValues values;
+  std::size_t position = 0;
+  row.ForEachAttribute([&](const char*, const char* value) {
+    const std::uint8_t column = guesses_[position++];
+    values.values_[column == kNoColumn ? ColumnValues::kUnread : column] = value;
+  });
+  return values;
+}
+
 ColumnValues ColumnReader::Read(const Element& row) {
+  if (row.Shape() != Element::kNoShape && row.Shape() == lastShape_) return ReadAsLastRow(row);
   ColumnValues values;
   std::size_t position = 0;
   row.ForEachAttribute([&](const char* name, const char* value) {
@@ -57,6 +69,7 @@ ColumnValues ColumnReader::Read(const Element& row) {
     if (column < ColumnNames::kMaxColumns && !values.values_[column]) values.values_[column] = value;
     ++position;
   });
+  lastShape_ = position <= kGuessed ? row.Shape() : Element::kNoShape;
   return values;
 }
 

@@ -67,12 +67,14 @@ class ColumnValues {
 
  private:
   friend class ColumnReader;
-  std::array<const char*, ColumnNames::kMaxColumns> values_{};
+  static constexpr std::size_t kUnread = ColumnNames::kMaxColumns;  // takes what no column names
+  std::array<const char*, ColumnNames::kMaxColumns + 1> values_{};
 };
 
 // Reads the rows of one document, guessing that each row has its attributes in the order of the
-// row before (as rowsets write them), so that most names are checked once against one guess.
-// One reader per thread: it remembers the last row.
+// row before (as rowsets write them), so that most names are checked once against one guess, and
+// none when the row has the shape of the row before. One reader per thread: it remembers the last
+// row.
 class ColumnReader {
  public:
   // A reader of rows of a document kept in `storage` (Document::Storage()), or anywhere when
@@ -90,7 +92,11 @@ class ColumnReader {
   static constexpr std::size_t kGuessed = 32;  // attributes guessed per row
   const ColumnNames& names_;
   std::string_view storage_;
+  // The values of a row of the shape of the last row, whose columns are all guessed.
+  ColumnValues ReadAsLastRow(const Element& row) const;
+
   std::array<std::uint8_t, kGuessed> guesses_;  // the column of each attribute of the last row
+  std::uint32_t lastShape_ = Element::kNoShape;  // the last row's, when its columns are all guessed
 };
 
 }  // namespace quorvel::xml

@@ -6,12 +6,15 @@
 #include "xml/columns.hpp"
 #include "xml/element_names.hpp"
 #include "xml/markup_scan.hpp"
+#include "xml/same_bytes.hpp"
 #include "xml/transaction_rows.hpp"
+
+static_assert(quorvel::xml::Element::kNoShape == quorvel::xml::ElementNames::kNoShape);
 
 namespace quorvel::xml {
 namespace {
 
-constexpr const char* kRowName = "z:row";
+constexpr char kRowName[] = "z:row";
 // Room for the rows of most documents at once.
 constexpr std::size_t kRowsReserved = 64;
 
@@ -24,7 +27,7 @@ const ColumnNames& SelectionColumnNames() {
 }  // namespace
 
 bool Document::IsRow(pugi::xml_node node) {
-  return node.type() == pugi::node_element && std::strcmp(node.name(), kRowName) == 0;
+  return node.type() == pugi::node_element && SameBytes(node.name(), kRowName, sizeof kRowName);
 }
 
 std::optional<std::string_view> Element::Attribute(const char* name) const {
@@ -63,7 +66,7 @@ std::optional<ParseOutcome> Document::CheckElements() {
   while (node) {
     if (node.type() == pugi::node_element) {
       if (auto refusal = names.Check(node, depth)) return ParseOutcome{false, std::move(refusal->rule), refusal->offset};
-      if (IsRow(node)) rows_.push_back(node);
+      if (IsRow(node)) rows_.push_back({node, names.LastShape()});
       if (node.first_child()) {
         node = node.first_child();
         ++depth;

@@ -6,6 +6,7 @@
 // markup_scan.hpp, element_names.hpp).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -17,7 +18,13 @@ namespace quorvel::xml {
 // An element of a parsed document. It lives as long as its document.
 class Element {
  public:
-  explicit Element(pugi::xml_node node) : node_(node) {}
+  explicit Element(pugi::xml_node node, std::uint32_t shape = kNoShape) : node_(node), shape_(shape) {}
+
+  // The shape of the element's attribute names (see element_names.hpp), or kNoShape when
+  // unknown: two elements of one document with the same shape other than kNoShape have the same
+  // attribute names in the same order.
+  std::uint32_t Shape() const { return shape_; }
+  static constexpr std::uint32_t kNoShape = 0;
 
   // The value of the attribute named exactly `name` (case-sensitive), or nothing when absent.
   std::optional<std::string_view> Attribute(const char* name) const;
@@ -34,6 +41,7 @@ class Element {
 
  private:
   pugi::xml_node node_;
+  std::uint32_t shape_;
 };
 
 // A row with its 1-based position among the rows of its document, for messages.
@@ -77,7 +85,7 @@ class Document {
   template <typename Visit>
   void ForEachRow(Visit&& visit) const {
     int number = 0;
-    for (const pugi::xml_node row : rows_) visit(Element(row), ++number);
+    for (const ShapedRow& row : rows_) visit(Element(row.node, row.shape), ++number);
   }
 
   // "//z:row [ @head ]": the first row at any depth that has a "head" attribute.
@@ -95,7 +103,11 @@ class Document {
 
   std::string text_;  // parsed in place, so that names are known to lie in it; padded
   pugi::xml_document document_;
-  std::vector<pugi::xml_node> rows_;  // every row at any depth, in document order
+  struct ShapedRow {
+    pugi::xml_node node;
+    std::uint32_t shape;
+  };
+  std::vector<ShapedRow> rows_;  // every row at any depth, in document order
 };
 
 }  // namespace quorvel::xml

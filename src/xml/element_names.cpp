@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "xml/same_bytes.hpp"
@@ -20,16 +21,24 @@ std::string Quote(std::string_view text) {
   return "\"" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
 }
 
+// The first colon of a name, or npos: names are short, and most have none.
+std::size_t ColonOf(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == ':') return i;
+  }
+  return std::string_view::npos;
+}
+
 // The prefix of a qualified name, or nothing when it has none.
 std::optional<std::string_view> PrefixOf(std::string_view name) {
-  const std::size_t colon = name.find(':');
+  const std::size_t colon = ColonOf(name);
   if (colon == std::string_view::npos) return std::nullopt;
   return name.substr(0, colon);
 }
 
-// Whether `name` is a qualified name: at most one colon, with a name on either side of it.
-bool IsQualifiedName(std::string_view name) {
-  const std::size_t colon = name.find(':');
+// Whether `name`, whose first colon is at `colon`, is a qualified name: at most one colon, with a
+// name on either side of it.
+bool IsQualifiedName(std::string_view name, std::size_t colon) {
   if (colon == std::string_view::npos) return true;
   if (colon == 0 || colon + 1 == name.size() || name.find(':', colon + 1) != std::string_view::npos) return false;
   const char local = name[colon + 1];  // a name start, as pugixml has checked the rest
@@ -43,6 +52,8 @@ bool IsDeclaration(std::string_view name) { return name == "xmlns" || name.start
 ElementNames::ElementNames(std::string_view storage) : storage_(storage) {
   constexpr std::size_t kAttributesReserved = 32;  // more than rows usually have
   attributes_.reserve(kAttributesReserved);
+  constexpr std::size_t kBindingsReserved = 8;  // rowsets declare four
+  bindings_.reserve(kBindingsReserved);
 }
 
 ElementNames::Name ElementNames::Known(const char* text, std::size_t length) {
@@ -84,15 +95,22 @@ std::optional<Refusal> ElementNames::Check(pugi::xml_node element, int depth) {
     bindings_.pop_back();
     ++scopeVersion_;
   }
-  if (!AttributesAsLastChecked(element)) {
+  if (AttributesAsLastChecked(element)) {
+    lastShape_ = shapeNumbers_[lastMatched_];
+  } else {
+    lastShape_ = kNoShape;
     if (auto refusal = CheckAttributes(element, depth)) return refusal;
   }
-  return CheckElementName(element);
+  const char* const name = element.name();
+  if (lastElement_.text && lastElementScope_ == scopeVersion_ && Same(name, lastElement_)) return std::nullopt;
+  return CheckElementName(name);
 }
 
 bool ElementNames::AttributesAsLastChecked(pugi::xml_node element) {
   for (std::size_t tried = 0; tried < shapeCount_; ++tried) {
-    const std::size_t shape = (lastMatched_ + tried) % shapeCount_;
+    // Not a remainder: a division per element costs more than the compares it saves.
+    const std::size_t next = lastMatched_ + tried;
+    const std::size_t shape = next < shapeCount_ ? next : next - shapeCount_;
     if (HasShape(element, shapes_[shape])) {
       lastMatched_ = shape;
       return true;
@@ -116,11 +134,12 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
     const Name name = Known(attribute.name(), std::strlen(attribute.name()));
     const std::string_view text(name.text, name.length);
-    if (!IsQualifiedName(text)) return Refusal{"the attribute name " + Quote(text) + " is not a qualified name", Offset(name.text)};
+    const std::size_t colon = ColonOf(text);
+    if (!IsQualifiedName(text, colon)) return Refusal{"the attribute name " + Quote(text) + " is not a qualified name", Offset(name.text)};
     if (IsDeclaration(text)) {
       if (auto refusal = CheckDeclaration(name, attribute.value(), depth)) return refusal;
       plain = false;
-    } else if (PrefixOf(text)) {
+    } else if (colon != std::string_view::npos) {
       plain = false;
     }
     attributes_.push_back(name);
@@ -160,10 +179,12 @@ std::optional<Refusal> ElementNames::CheckAttributes(pugi::xml_node element, int
       expanded.push_back(expandedName);
     }
   }
-  if (plain && !attributes_.empty()) {
+  if (plain && !attributes_.empty() && shapesStored_ != std::numeric_limits<std::uint32_t>::max()) {
     // Kept among the shapes rows are compared with first, the oldest giving way.
     const std::size_t slot = shapeCount_ < kShapes ? shapeCount_++ : (lastMatched_ + 1) % kShapes;
     shapes_[slot].assign(attributes_.begin(), attributes_.end());
+    shapeNumbers_[slot] = ++shapesStored_;
+    lastShape_ = shapesStored_;
     lastMatched_ = slot;
   }
   return std::nullopt;
@@ -187,11 +208,9 @@ std::optional<Refusal> ElementNames::CheckDeclaration(const Name& name, std::str
   return std::nullopt;
 }
 
-std::optional<Refusal> ElementNames::CheckElementName(pugi::xml_node element) {
-  const char* const name = element.name();
-  if (lastElement_.text && lastElementScope_ == scopeVersion_ && Same(name, lastElement_)) return std::nullopt;
+std::optional<Refusal> ElementNames::CheckElementName(const char* name) {
   const std::string_view text(name);
-  if (!IsQualifiedName(text)) return Refusal{"the element name " + Quote(text) + " is not a qualified name", Offset(name)};
+  if (!IsQualifiedName(text, ColonOf(text))) return Refusal{"the element name " + Quote(text) + " is not a qualified name", Offset(name)};
   if (const auto prefix = PrefixOf(text)) {
     if (*prefix == "xmlns" || !Resolve(*prefix)) {
       return Refusal{"the prefix " + Quote(*prefix) + " is bound to no namespace", Offset(name)};

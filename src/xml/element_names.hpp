@@ -5,7 +5,9 @@
 //
 // Rows repeat the attribute names of a row before, in the same order: an element whose
 // attributes have exactly the names of one of the last few elements checked in full, none of
-// them prefixed, passes on one compare per name.
+// them prefixed, passes on one compare per name. Such a list of names is a shape; two elements
+// given the same shape number have the same attribute names in the same order, which spares the
+// column reader its own compares.
 #pragma once
 
 #include <array>
@@ -28,6 +30,11 @@ class ElementNames {
   // Checks `element` at `depth` (the root element at 1), the elements being given in document
   // order.
   std::optional<Refusal> Check(pugi::xml_node element, int depth);
+
+  // The shape of the element checked last, or kNoShape when its attributes are none, prefixed or
+  // declare a namespace.
+  std::uint32_t LastShape() const { return lastShape_; }
+  static constexpr std::uint32_t kNoShape = 0;
 
  private:
   struct Name {
@@ -59,7 +66,8 @@ class ElementNames {
   static bool SameName(const Name& a, const Name& b);
   std::optional<Refusal> CheckAttributes(pugi::xml_node element, int depth);
   std::optional<Refusal> CheckDeclaration(const Name& name, std::string_view uri, int depth);
-  std::optional<Refusal> CheckElementName(pugi::xml_node element);
+  // The name of an element other than the last one checked in the same scope.
+  std::optional<Refusal> CheckElementName(const char* name);
   // The namespace `prefix` is bound to, or nothing.
   std::optional<std::string_view> Resolve(std::string_view prefix) const;
 
@@ -70,6 +78,9 @@ class ElementNames {
   // prefixed attribute: islands cycle through a few shapes of rows.
   static constexpr std::size_t kShapes = 4;
   std::array<std::vector<Name>, kShapes> shapes_;
+  std::array<std::uint32_t, kShapes> shapeNumbers_{};  // numbered as they are stored, from 1
+  std::uint32_t shapesStored_ = 0;
+  std::uint32_t lastShape_ = kNoShape;
   std::size_t shapeCount_ = 0;
   std::size_t lastMatched_ = 0;       // the shape tried first
   Name lastElement_{nullptr, 0};       // the last element name checked in full

@@ -18,4 +18,19 @@ namespace quorvel::xml {
 // The first rule above that `text` breaks, or nothing.
 std::optional<Refusal> ScanMarkup(std::string_view text);
 
+// The same pass with the instructions every processor of the build's kind has.
+std::optional<Refusal> ScanMarkupBaseline(std::string_view text);
+
+// A version of the pass.
+using MarkupPass = std::optional<Refusal> (*)(std::string_view text);
+// The version with wider instructions that ScanMarkup takes on this processor, or nullptr when it
+// takes the baseline: they must always agree.
+MarkupPass WiderMarkupPass();
+
+#if defined(QUORVEL_SCAN_AVX2)
+// The pass compiled for AVX2, and whether this processor can run it.
+std::optional<Refusal> ScanMarkupAvx2(std::string_view text);
+bool HasAvx2();
+#endif
+
 }  // namespace quorvel::xml
