@@ -10,7 +10,7 @@
 #include "lines/transaction_columns.hpp"
 #include "test_support.hpp"
 #include "xml/document.hpp"
-#include "xml/transaction_rows.hpp"
+#include "control/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -125,9 +125,9 @@ TEST(ItemLines, AFailingRowKeepsTheLinesBeforeIt) {
 TEST(ItemLines, EveryNodeListAssignmentAppendsItsRows) {
   xml::Document document;
   ASSERT_TRUE(document.LoadXml(Transaction({R"(QtyShipped="1")", R"(crLineType="DISCOUNT")", R"(QtyShipped="2")"})));
-  std::vector<xml::SelectedRow> details;
-  xml::ForEachTransactionRow(document, TransactionColumns(), [](const xml::SelectedRow&) {},
-                             [&](const xml::SelectedRow& row) { details.push_back(row); });
+  std::vector<xml::ReadRow> details;
+  ForEachTransactionRow(document, TransactionColumns(), [](const xml::ReadRow&) {},
+                             [&](const xml::ReadRow& row) { details.push_back(row); });
   const CTaxGroups groups;
   CItemLines lines(groups);
   lines.XMLDOMNodeList(details);

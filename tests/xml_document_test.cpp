@@ -15,14 +15,20 @@ std::string Value(const Element& element, const char* name) {
   return std::string(element.Attribute(name).value_or("<absent>"));
 }
 
+// The rows of `document` at any depth, in document order.
+std::vector<Element> Rows(const Document& document) {
+  std::vector<Element> rows;
+  document.ForEachRow([&](const Element& row, int) { rows.push_back(row); });
+  return rows;
+}
+
 TEST(Document, TextThatDoesNotParseHasNoRows) {
   for (const char* text : {"", "NOT XML", "<xml><rs:data><z:row head=\"1\"/>", "<a></b>",
                            "<xml><z:row head='1'/></xml><second/>",
                            "junk<xml><z:row head='1'/></xml>"}) {
     Document document;
     EXPECT_FALSE(document.LoadXml(text)) << text;
-    EXPECT_FALSE(document.HeaderRow()) << text;
-    EXPECT_TRUE(document.DetailRows().empty()) << text;
+    EXPECT_TRUE(Rows(document).empty()) << text;
     EXPECT_TRUE(document.RowsetRows().empty()) << text;
   }
 }
@@ -36,9 +42,9 @@ TEST(Document, ParsingAgainReplacesTheDocument) {
   const char* heads[] = {"long", "1", nullptr, nullptr, "2"};
   for (std::size_t i = 0; i < std::size(texts); ++i) {
     document.LoadXml(texts[i]);
-    const std::optional<Element> header = document.HeaderRow();
-    ASSERT_EQ(header.has_value(), heads[i] != nullptr) << texts[i];
-    if (header) EXPECT_EQ(header->Attribute("head"), heads[i]);
+    const std::vector<Element> rows = Rows(document);
+    ASSERT_EQ(rows.size(), heads[i] ? 1u : 0u) << texts[i];
+    if (heads[i]) EXPECT_EQ(rows[0].Attribute("head"), heads[i]);
   }
 }
 
@@ -72,44 +78,10 @@ TEST(Document, RowsetRowsNeedTheXmlRoot) {
   EXPECT_TRUE(document.RowsetRows().empty());
 }
 
-TEST(Document, HeaderRowIsTheFirstRowWithHeadAtAnyDepth) {
-  Document document;
-  ASSERT_TRUE(document.LoadXml(
-      R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data head="not-a-row"><z:row Head="wrong case"/>
-           <rs:insert><z:row head="" n="first"/></rs:insert><z:row head="1" n="second"/></rs:data></xml>)"));
-  const auto header = document.HeaderRow();
-  ASSERT_TRUE(header);
-  EXPECT_EQ(Value(*header, "n"), "first");
-}
-
-TEST(Document, DetailRowsFollowTheSelectionRules) {
-  Document document;
-  ASSERT_TRUE(document.LoadXml(R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data>
-      <z:row head="1"/>
-      <z:row detail="" IsSubItem="False" n="a"/>
-      <z:row detail="1" IsSubItem="false" n="lower-case false"/>
-      <z:row detail="1" n="no IsSubItem"/>
-      <z:row detail="1" IsSubItem="False" IsDeleted="" n="deleted, empty"/>
-      <z:row detail="1" IsSubItem="False" IsDeleted="0" n="deleted, 0"/>
-      <z:row IsSubItem="False" n="no detail"/>
-      <z:row detail="1" IsSubItem="True" n="sub item"/>
-      <z:row detail="1" IsSubItem="False" n="b"><z:row detail="1" IsSubItem="False" n="c"/></z:row>
-      <detail detail="1" IsSubItem="False" n="not a row"/>
-    </rs:data></xml>)"));
-  const std::vector<Row> rows = document.DetailRows();
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(Value(rows[0].element, "n"), "a");
-  EXPECT_EQ(rows[0].number, 2);
-  EXPECT_EQ(Value(rows[1].element, "n"), "b");
-  EXPECT_EQ(rows[1].number, 9);
-  EXPECT_EQ(Value(rows[2].element, "n"), "c");
-  EXPECT_EQ(rows[2].number, 10);
-}
-
 TEST(Document, AttributesAreReadByExactName) {
   Document document;
   ASSERT_TRUE(document.LoadXml(R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data><z:row head="1" Name="R&amp;D" empty="" tab="a&#9;b"/></rs:data></xml>)"));
-  const Element row = *document.HeaderRow();
+  const Element row = Rows(document).at(0);
   EXPECT_EQ(Value(row, "Name"), "R&D");
   EXPECT_EQ(Value(row, "name"), "<absent>");
   EXPECT_EQ(Value(row, "empty"), "");
@@ -121,7 +93,7 @@ TEST(Document, AttributesAreReadByExactName) {
 TEST(AttributeReader, GivesTheDefaultOnlyWhenAbsent) {
   Document document;
   ASSERT_TRUE(document.LoadXml(R"(<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><z:row head="1" present="x" empty=""/></xml>)"));
-  const Element row = *document.HeaderRow();
+  const Element row = Rows(document).at(0);
   EXPECT_EQ(ReadAttribute(row, "present", "default"), "x");
   EXPECT_EQ(ReadAttribute(row, "empty", "default"), "");
   EXPECT_EQ(ReadAttribute(row, "missing", "default"), "default");
@@ -135,7 +107,7 @@ TEST(Document, RefusesADtdRatherThanExpandOrLoadEntities) {
          <xml xmlns:z="#RowsetSchema"><z:row head="&b;" other="&ext;"/></xml>)");
   EXPECT_FALSE(outcome.parsed);
   EXPECT_EQ(outcome.reason, "a DTD is not accepted");
-  EXPECT_FALSE(document.HeaderRow());
+  EXPECT_TRUE(Rows(document).empty());
 }
 
 TEST(Document, DeepNestingDoesNotExhaustTheStack) {
@@ -146,9 +118,9 @@ TEST(Document, DeepNestingDoesNotExhaustTheStack) {
   text += "</xml>";
   Document document;
   ASSERT_TRUE(document.LoadXml(text));
-  const auto header = document.HeaderRow();
-  ASSERT_TRUE(header);
-  EXPECT_EQ(Value(*header, "head"), "deep");
+  const std::vector<Element> rows = Rows(document);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(Value(rows[0], "head"), "deep");
 }
 
 TEST(XPathNumber, ReadsWhatXPathReadsAsANumber) {

@@ -8,7 +8,7 @@
 #include "common/error.hpp"
 #include "lines/transaction_columns.hpp"
 #include "xml/text_position.hpp"
-#include "xml/transaction_rows.hpp"
+#include "control/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -40,9 +40,9 @@ bool TakeRequest(std::string_view transaction, Calculation& calculation, std::st
   // header row is known to exist and to name its customer and tax model: those come first.
   std::optional<xml::ColumnValues> header;
   std::exception_ptr detailFault;
-  xml::ForEachTransactionRow(
-      document, TransactionColumns(), [&](const xml::SelectedRow& row) { header = row.values; },
-      [&](const xml::SelectedRow& row) {
+  ForEachTransactionRow(
+      document, TransactionColumns(), [&](const xml::ReadRow& row) { header = row.values; },
+      [&](const xml::ReadRow& row) {
         if (detailFault) return;
         try {
           calculation.itemLines.AddRow(row);

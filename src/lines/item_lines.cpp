@@ -39,12 +39,12 @@ void CItemLine::TaxGroupID(std::string_view value, const CTaxGroup* group) {
   if (group) taxGroupItems_ = group->OTaxGroupItems().get();
 }
 
-void CItemLines::XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows) {
+void CItemLines::XMLDOMNodeList(const std::vector<xml::ReadRow>& detailRows) {
   lines_.reserve(lines_.size() + detailRows.size());
-  for (const xml::SelectedRow& row : detailRows) AddRow(row);
+  for (const xml::ReadRow& row : detailRows) AddRow(row);
 }
 
-void CItemLines::AddRow(const xml::SelectedRow& detailRow) {
+void CItemLines::AddRow(const xml::ReadRow& detailRow) {
   WithContext([&] { return "detail row at z:row " + std::to_string(detailRow.number); },
               [&] { AddFromRow(detailRow.values); });
 }

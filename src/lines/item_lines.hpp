@@ -8,7 +8,7 @@
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
 #include "reference/lookup_memo.hpp"
-#include "xml/transaction_rows.hpp"
+#include "xml/columns.hpp"
 
 namespace quorvel {
 
@@ -54,9 +54,9 @@ class CItemLines {
   // Builds one line per detail row (read with TransactionColumns()) whose line type and entity
   // name are accepted. A value that does not convert fails with the row, the attribute and the
   // value; earlier lines stay.
-  void XMLDOMNodeList(const std::vector<xml::SelectedRow>& detailRows);
+  void XMLDOMNodeList(const std::vector<xml::ReadRow>& detailRows);
   // The same for one detail row: a line when its line type and entity name are accepted.
-  void AddRow(const xml::SelectedRow& detailRow);
+  void AddRow(const xml::ReadRow& detailRow);
 
   // Adds a line; `pstrItemKey` and `pstrInvItemKey` get the prefix "I". The reference stays
   // valid until the next line is added.

@@ -73,11 +73,4 @@ ColumnValues ColumnReader::Read(const Element& row) {
   return values;
 }
 
-ColumnValues::ColumnValues(const Element& row, const ColumnNames& names) {
-  row.ForEachAttribute([&](const char* name, const char* value) {
-    const std::size_t column = names.NumberOf(name);
-    if (column < ColumnNames::kMaxColumns && !values_[column]) values_[column] = value;
-  });
-}
-
 }  // namespace quorvel::xml

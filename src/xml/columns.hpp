@@ -1,6 +1,5 @@
 // Reading the columns a reader needs from a row in one pass over its attributes, rather than one
-// search of the attributes per column: rows are read in the inner loops of both a calculation and
-// a load.
+// search of the attributes per column: a calculation reads every row of its transaction this way.
 #pragma once
 
 #include <array>
@@ -42,12 +41,9 @@ class ColumnNames {
   std::array<std::uint32_t, 256> byFirstByte_{};  // bit n: column n starts with this byte
 };
 
-// One row's values of the columns of a ColumnNames. Where a row carries a name twice, the first
-// one counts, as for a single attribute search.
+// One row's values of the columns of a ColumnNames.
 class ColumnValues {
  public:
-  ColumnValues() = default;
-  ColumnValues(const Element& row, const ColumnNames& names);
 
   // Whether the row has the column.
   bool Has(std::size_t column) const { return values_[column] != nullptr; }
@@ -77,14 +73,12 @@ class ColumnValues {
 // row.
 class ColumnReader {
  public:
-  // A reader of rows of a document kept in `storage` (Document::Storage()), or anywhere when
-  // it is empty.
-  explicit ColumnReader(const ColumnNames& names, std::string_view storage = {})
-      : names_(names), storage_(storage) {
+  // A reader of rows of the document kept in `storage` (Document::Storage()).
+  ColumnReader(const ColumnNames& names, std::string_view storage) : names_(names), storage_(storage) {
     guesses_.fill(kNoColumn);
   }
 
-  // The values of `row`, as ColumnValues(row, names) gives them.
+  // The values of `row`: for each column, the row's attribute of that name, if it has one.
   ColumnValues Read(const Element& row);
 
  private:
@@ -97,6 +91,14 @@ class ColumnReader {
 
   std::array<std::uint8_t, kGuessed> guesses_;  // the column of each attribute of the last row
   std::uint32_t lastShape_ = Element::kNoShape;  // the last row's, when its columns are all guessed
+};
+
+// A row read: its element, the values of the reader's columns, and its 1-based position among the
+// rows of its document.
+struct ReadRow {
+  Element element;
+  ColumnValues values;
+  int number;
 };
 
 }  // namespace quorvel::xml

@@ -3,11 +3,9 @@
 #include <cstring>
 #include <new>
 
-#include "xml/columns.hpp"
 #include "xml/element_names.hpp"
 #include "xml/markup_scan.hpp"
 #include "xml/same_bytes.hpp"
-#include "xml/transaction_rows.hpp"
 
 static_assert(quorvel::xml::Element::kNoShape == quorvel::xml::ElementNames::kNoShape);
 
@@ -17,12 +15,6 @@ namespace {
 constexpr char kRowName[] = "z:row";
 // Room for the rows of most documents at once.
 constexpr std::size_t kRowsReserved = 64;
-
-// The columns that select the rows, and nothing else.
-const ColumnNames& SelectionColumnNames() {
-  static const ColumnNames names{"head", "detail", "IsSubItem", "IsDeleted"};
-  return names;
-}
 
 }  // namespace
 
@@ -89,20 +81,6 @@ std::vector<Row> Document::RowsetRows() const {
     for (pugi::xml_node row : data.children(kRowName)) rows.push_back({Element(row), ++number});
   }
   return rows;
-}
-
-std::optional<Element> Document::HeaderRow() const {
-  const TransactionRows rows = SelectTransactionRows(*this, SelectionColumnNames());
-  if (!rows.header) return std::nullopt;
-  return rows.header->element;
-}
-
-std::vector<Row> Document::DetailRows() const {
-  std::vector<Row> details;
-  for (const SelectedRow& row : SelectTransactionRows(*this, SelectionColumnNames()).details) {
-    details.push_back({row.element, row.number});
-  }
-  return details;
 }
 
 }  // namespace quorvel::xml

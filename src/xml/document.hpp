@@ -1,4 +1,4 @@
-// Access to XML documents: parsing a text and selecting the rows and attributes the engine reads.
+// Access to XML documents: parsing a text and finding the rows and attributes the engine reads.
 //
 // Rows are the elements written "z:row", as rowset documents write them. Nothing outside the
 // given text is ever read: a document with a DTD is refused, and so is every text that is not
@@ -87,14 +87,6 @@ class Document {
     int number = 0;
     for (const ShapedRow& row : rows_) visit(Element(row.node, row.shape), ++number);
   }
-
-  // "//z:row [ @head ]": the first row at any depth that has a "head" attribute.
-  std::optional<Element> HeaderRow() const;
-
-  // "//z:row [ @detail and @IsSubItem='False' and not(@IsDeleted)]": every row at any depth
-  // with a "detail" attribute, "IsSubItem" exactly "False" and no "IsDeleted", in document order,
-  // each numbered by its position among all rows of the document.
-  std::vector<Row> DetailRows() const;
 
  private:
   static bool IsRow(pugi::xml_node node);
