@@ -3,40 +3,61 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 
 #include "common/conversions.hpp"
 #include "common/error.hpp"
 #include "reference/row_index.hpp"
+#include "xml/columns.hpp"
 #include "xml/document.hpp"
 
 namespace quorvel {
 namespace {
 
+// A row of an island with the columns its loader reads, all read in one pass over the row.
+struct IslandRow {
+  const xml::ColumnValues& values;
+  const xml::ColumnNames& columns;
+
+  // The value of `column`, one of `columns`, or nothing when the row lacks it.
+  std::optional<std::string_view> Get(const char* column) const {
+    const std::size_t number = columns.NumberOf(column);
+    if (number == xml::ColumnNames::kMaxColumns) throw std::logic_error(std::string("no column ") + column);
+    return values.Get(number);
+  }
+};
+
 // The value of a column the row must have; error 91 when it lacks it.
-std::string_view Required(const xml::Row& row, const char* column) {
-  const std::optional<std::string_view> value = row.element.Attribute(column);
+std::string_view Required(const IslandRow& row, const char* column) {
+  const std::optional<std::string_view> value = row.Get(column);
   if (!value) Raise(errors::kObjectNotSet, std::string("attribute \"") + column + "\" is missing");
   return *value;
 }
 
 // The column converted when the row has it, `absent` when it does not.
 template <typename Value>
-Value Optional(const xml::Row& row, const char* column, Value absent, Value (*convert)(std::string_view)) {
-  const std::optional<std::string_view> value = row.element.Attribute(column);
+Value Optional(const IslandRow& row, const char* column, Value absent, Value (*convert)(std::string_view)) {
+  const std::optional<std::string_view> value = row.Get(column);
   return value ? Converted(column, *value, convert) : absent;
 }
 
-// Runs `load(row)` for every row of `island`; an error names the island and the row.
+// Runs `load(row)` for every row of `rows`, rows of `island` read with `columns`; an error names
+// the island and the row.
 template <typename Load>
-void ForEachRow(const char* island, std::span<const xml::Row> rows, Load load) {
+void ForEachRow(const char* island, const xml::Document& document, std::span<const xml::Row> rows,
+                const xml::ColumnNames& columns, Load load) {
+  xml::ColumnReader reader(columns, document.Storage());
   for (const xml::Row& row : rows) {
     WithContext([&] { return std::string(island) + " row " + std::to_string(row.number); },
-                [&] { load(row); });
+                [&] {
+                  const xml::ColumnValues values = reader.Read(row.element);
+                  load(IslandRow{values, columns});
+                });
   }
 }
 
-void LoadTax(const xml::Row& row, CTaxes& taxes) {
+void LoadTax(const IslandRow& row, CTaxes& taxes) {
   const auto groupId = Optional<std::int32_t>(row, "TaxGroupID", 0, ToLong);
   const auto accountId = Optional<std::int32_t>(row, "GLAccountID", 0, ToLong);
   const bool isItemLevel = Optional<bool>(row, "IsItemLevel", false, ToBoolean);
@@ -58,41 +79,44 @@ void LoadTax(const xml::Row& row, CTaxes& taxes) {
 
 std::shared_ptr<CTaxes> LoadTaxes(const xml::Document& island) {
   auto taxes = std::make_shared<CTaxes>();
-  ForEachRow("taxData", island.RowsetRows(), [&](const xml::Row& row) { LoadTax(row, *taxes); });
+  static const xml::ColumnNames columns{"TaxGroupID", "GLAccountID", "IsItemLevel", "iKey",    "Description",
+                                        "Sequence",   "ThreshHold",  "Cutoff",      "TaxRate", "crTaxType"};
+  ForEachRow("taxData", island, island.RowsetRows(), columns, [&](const IslandRow& row) { LoadTax(row, *taxes); });
   return taxes;
 }
 
 // Loads a table of headers (models or groups), each keyed `keyPrefix` + its "iKey" and given the
 // rows of the item island whose `selectColumn` names that "iKey"; `addItem(entity, row)` takes
-// one item row.
+// one item row, read with `itemColumns`.
 template <typename Table, typename AddItem>
 std::shared_ptr<Table> LoadHeadersWithItems(const char* headerIsland, const xml::Document& headers,
                                             char keyPrefix, const char* itemIsland,
                                             const xml::Document& items, const char* selectColumn,
-                                            AddItem addItem) {
+                                            const xml::ColumnNames& itemColumns, AddItem addItem) {
+  static const xml::ColumnNames headerColumns{"iKey"};
   auto table = std::make_shared<Table>();
   const RowIndex itemsByHeader(items.RowsetRows(), selectColumn);
-  ForEachRow(headerIsland, headers.RowsetRows(), [&](const xml::Row& header) {
+  ForEachRow(headerIsland, headers, headers.RowsetRows(), headerColumns, [&](const IslandRow& header) {
     const std::string_view key = Required(header, "iKey");
     const auto entity = table->AddItem(keyPrefix + std::string(key));
-    ForEachRow(itemIsland, itemsByHeader.RowsFor(key),
-               [&](const xml::Row& row) { addItem(*entity, row); });
+    ForEachRow(itemIsland, items, itemsByHeader.RowsFor(key), itemColumns,
+               [&](const IslandRow& row) { addItem(*entity, row); });
   });
   return table;
 }
 
 std::shared_ptr<CTaxModels> LoadTaxModels(const xml::Document& headers, const xml::Document& items) {
   return LoadHeadersWithItems<CTaxModels>(
-      "TaxModelHdrData", headers, 'K', "TaxModelData", items, "TaxModelItemID",
-      [](const CTaxModel& model, const xml::Row& row) {
+      "TaxModelHdrData", headers, 'K', "TaxModelData", items, "TaxModelItemID", xml::ColumnNames{"TaxID"},
+      [](const CTaxModel& model, const IslandRow& row) {
         model.OTaxModelItems()->AddItem(Converted("TaxID", Required(row, "TaxID"), ToLong));
       });
 }
 
 std::shared_ptr<CTaxGroups> LoadTaxGroups(const xml::Document& headers, const xml::Document& items) {
   return LoadHeadersWithItems<CTaxGroups>(
-      "TaxGroupData", headers, 'G', "TaxGroupItemData", items, "TaxGroupID",
-      [](const CTaxGroup& group, const xml::Row& row) {
+      "TaxGroupData", headers, 'G', "TaxGroupItemData", items, "TaxGroupID", xml::ColumnNames{"TaxID", "IsTaxable"},
+      [](const CTaxGroup& group, const IslandRow& row) {
         const std::string_view taxId = Required(row, "TaxID");
         const std::string_view isTaxable = Required(row, "IsTaxable");
         const bool taxable = Converted("IsTaxable", isTaxable, ToBoolean);
@@ -101,7 +125,7 @@ std::shared_ptr<CTaxGroups> LoadTaxGroups(const xml::Document& headers, const xm
 }
 
 // The subject part of a status key: "K" + tax, "G" + group or "I" + inventory item.
-std::string StatusSubject(const xml::Row& row, std::string_view kind) {
+std::string StatusSubject(const IslandRow& row, std::string_view kind) {
   if (kind == "Tax") return "K" + std::string(Required(row, "TaxID"));
   if (kind == "TaxGroup") return "G" + std::string(Required(row, "TaxGroupID"));
   if (kind == "InventoryItem") return "I" + std::string(Required(row, "InvItemID"));
@@ -110,18 +134,20 @@ std::string StatusSubject(const xml::Row& row, std::string_view kind) {
                              "\"InventoryItem\"");
 }
 
-void LoadTaxStatus(const xml::Row& row, CTaxStatuses& statuses) {
+void LoadTaxStatus(const IslandRow& row, CTaxStatuses& statuses) {
   const std::string customer = "K" + std::string(Required(row, "CustomerID"));
   const std::string_view kind = Required(row, "crExemptType");
   const std::string key = customer + StatusSubject(row, kind);
-  const std::string exemptNumber(row.element.Attribute("TaxExemptNumber").value_or(""));
+  const std::string exemptNumber(row.Get("TaxExemptNumber").value_or(""));
   statuses.AddItem(key, exemptNumber, true, std::string(kind));
 }
 
 std::shared_ptr<CTaxStatuses> LoadTaxStatuses(const xml::Document& island) {
   auto statuses = std::make_shared<CTaxStatuses>();
-  ForEachRow("TaxStatusData", island.RowsetRows(),
-             [&](const xml::Row& row) { LoadTaxStatus(row, *statuses); });
+  static const xml::ColumnNames columns{"CustomerID", "crExemptType", "TaxID", "TaxGroupID", "InvItemID",
+                                        "TaxExemptNumber"};
+  ForEachRow("TaxStatusData", island, island.RowsetRows(), columns,
+             [&](const IslandRow& row) { LoadTaxStatus(row, *statuses); });
   return statuses;
 }
 

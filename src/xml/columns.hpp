@@ -1,5 +1,6 @@
 // Reading the columns a reader needs from a row in one pass over its attributes, rather than one
-// search of the attributes per column: a calculation reads every row of its transaction this way.
+// search of the attributes per column: a calculation reads every row of its transaction this way,
+// and a load every row of its islands.
 #pragma once
 
 #include <array>

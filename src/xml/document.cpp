@@ -76,9 +76,14 @@ std::optional<ParseOutcome> Document::CheckElements() {
 
 std::vector<Row> Document::RowsetRows() const {
   std::vector<Row> rows;
+  const pugi::xml_node root = document_.document_element();
+  if (std::strcmp(root.name(), "xml") != 0) return rows;
   int number = 0;
-  for (pugi::xml_node data : document_.child("xml").children("rs:data")) {
-    for (pugi::xml_node row : data.children(kRowName)) rows.push_back({Element(row), ++number});
+  for (const ShapedRow& row : rows_) {
+    const pugi::xml_node data = row.node.parent();
+    if (data.parent() == root && std::strcmp(data.name(), "rs:data") == 0) {
+      rows.push_back({Element(row.node, row.shape), ++number});
+    }
   }
   return rows;
 }
