@@ -1,5 +1,5 @@
 // KeyIndex held to a std::map of upper-cased keys, on generated families of keys.
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 
 #include <gtest/gtest.h>
 

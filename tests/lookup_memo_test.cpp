@@ -1,6 +1,6 @@
 // LookupMemo held to the searches it stands for: every answer is the search's, and it searches
 // again exactly when the last key of the same slot was another.
-#include "reference/lookup_memo.hpp"
+#include "common/lookup_memo.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // NumberIndex held to a std::map on generated families of numbers; the number keys it stands for.
-#include "reference/number_index.hpp"
+#include "reference/index/number_index.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // RowIndex held to a scan of every row, comparing keys as "[@attribute = key]" does: as numbers
 // when the key is a number, else as exact text.
-#include "reference/row_index.hpp"
+#include "reference/index/row_index.hpp"
 
 #include <gtest/gtest.h>
 

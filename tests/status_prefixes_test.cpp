@@ -1,5 +1,5 @@
 // StatusPrefixes held to a scan of every status key, on generated families of keys.
-#include "reference/status_prefixes.hpp"
+#include "reference/index/status_prefixes.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "reference/lookup_memo.hpp"
-#include "reference/number_index.hpp"
+#include "common/lookup_memo.hpp"
+#include "reference/index/number_index.hpp"
 
 namespace quorvel {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/error.hpp"
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 #include "reference/keyed_collection.hpp"
 
 namespace quorvel {

@@ -8,8 +8,8 @@
 
 #include "reference/entities.hpp"
 #include "reference/keyed_collection.hpp"
-#include "reference/number_index.hpp"
-#include "reference/status_prefixes.hpp"
+#include "reference/index/number_index.hpp"
+#include "reference/index/status_prefixes.hpp"
 
 namespace quorvel {
 

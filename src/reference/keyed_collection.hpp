@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/error.hpp"
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 
 namespace quorvel {
 

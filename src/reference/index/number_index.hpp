@@ -1,6 +1,8 @@
 // An index from 32-bit numbers to positions, for collections whose keys are all "K" + a number:
 // finding a number costs a multiplication and a probe or two, where a text key is hashed and
 // compared byte by byte.
+// Guards: FindTax of a group's items finds what the text key "K" + the number finds.
+// Oracle: tests/number_index_test.cpp (a std::map).
 #pragma once
 
 #include <cstdint>

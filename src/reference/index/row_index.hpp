@@ -7,6 +7,7 @@
 // The rows are kept grouped in one array, and numeric keys are found through a flat
 // open-addressing table: at 100,000 rows a node-based map per key was the part of the load
 // that grew fastest with size, through cache misses.
+// Oracle: tests/row_index_test.cpp (a scan of every row).
 #pragma once
 
 #include <cstdint>

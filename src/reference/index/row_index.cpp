@@ -1,4 +1,4 @@
-#include "reference/row_index.hpp"
+#include "reference/index/row_index.hpp"
 
 #include <cstring>
 #include <optional>

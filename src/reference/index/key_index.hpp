@@ -2,6 +2,8 @@
 // naming a position. Compact (the keys end to end in one buffer, open addressing over 32-bit
 // slots), because the reference tables hold one index per collection and look-ups in them are
 // the inner loop of a calculation. Immutable use (Find) is safe from many threads at once.
+// Guards: a key is found under any letter case, and never another key sharing half its hash.
+// Oracle: tests/key_index_test.cpp (a std::map of upper-cased keys).
 #pragma once
 
 #include <cstdint>

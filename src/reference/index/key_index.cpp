@@ -1,4 +1,4 @@
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 
 #include <limits>
 #include <stdexcept>

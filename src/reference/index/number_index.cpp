@@ -1,4 +1,4 @@
-#include "reference/number_index.hpp"
+#include "reference/index/number_index.hpp"
 
 #include <charconv>
 #include <limits>
