@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "common/lookup_memo.hpp"
-#include "reference/index/number_index.hpp"
 
 namespace quorvel {
 namespace {
@@ -42,11 +41,11 @@ bool ItemLevelExemption(const CItemLine& item, CustomerStatuses& statuses,
 }
 
 // The group item of one tax line's tax in a group's items: by number when the tax's key is
-// "K" + a number as the tax table writes it (group items are keyed that way), else by its text.
+// written as group items are keyed, else by its text.
 class GroupItemFinder {
  public:
   explicit GroupItemFinder(const std::string& taxKey)
-      : taxKey_(taxKey), taxId_(NumberOfKey('K', taxKey)) {}
+      : taxKey_(taxKey), taxId_(CTaxGroupItems::TaxOfKey(taxKey)) {}
 
   // What `groupItems`.Find(tax key) gives.
   const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) const {
