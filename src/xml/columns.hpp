@@ -1,6 +1,6 @@
 // Reading the columns a reader needs from a row in one pass over its attributes, rather than one
-// search of the attributes per column: rows are read in the inner loops of both a calculation and
-// a load.
+// search of the attributes per column: the rows of a transaction are read in the inner loop of a
+// calculation.
 #pragma once
 
 #include <array>
@@ -40,6 +40,7 @@ class ColumnNames {
   };
   std::vector<Name> names_;
   std::array<std::uint32_t, 256> byFirstByte_{};  // bit n: column n starts with this byte
+  static_assert(kMaxColumns <= 32, "a column is one bit of a byFirstByte_ mask");
 };
 
 // One row's values of the columns of a ColumnNames. Where a row carries a name twice, the first
