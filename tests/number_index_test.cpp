@@ -9,6 +9,7 @@
 #include <string>
 
 #include "reference/collections.hpp"
+#include "reference/number_key.hpp"
 #include "test_support.hpp"
 
 namespace quorvel {
@@ -24,10 +25,10 @@ std::vector<std::int32_t> MultiplesOf1024() {
   return numbers;
 }
 
-// Numbers drawn from a small range, so that many repeat.
-std::vector<std::int32_t> RandomRepeats() {
+// The extremes, then numbers drawn from a small range, so that many repeat.
+std::vector<std::int32_t> ExtremesAndRepeats() {
+  std::vector<std::int32_t> numbers = {kLeast, kLeast + 1, kMost, kMost - 1, kLeast, kMost};
   std::mt19937 random(11);
-  std::vector<std::int32_t> numbers;
   for (int i = 0; i < 8000; ++i) numbers.push_back(static_cast<std::int32_t>(random() % 5000) - 2500);
   return numbers;
 }
@@ -45,7 +46,7 @@ TEST_P(NumberIndexOracle, AgreesWithAMap) {
   std::map<std::int32_t, std::uint32_t> oracle;
   EXPECT_FALSE(index.Find(numbers.front()));
   for (std::uint32_t i = 0; i < numbers.size(); ++i) {
-    index.Reserve();
+    if (i % 2 == 0) index.Reserve();  // else Add makes room itself
     ASSERT_EQ(index.Add(numbers[i], i), oracle.emplace(numbers[i], i).second) << numbers[i];
   }
   for (const std::int32_t number : numbers) {
@@ -61,12 +62,7 @@ TEST_P(NumberIndexOracle, AgreesWithAMap) {
 
 INSTANTIATE_TEST_SUITE_P(Families, NumberIndexOracle,
                          ::testing::Values(NumberFamily{"MultiplesOf1024", MultiplesOf1024},
-                                           NumberFamily{"ExtremesTwice",
-                                                        [] {
-                                                          return std::vector{0, -1, 1, kLeast, kLeast + 1, kMost,
-                                                                             kMost - 1, 0, kLeast, kMost};
-                                                        }},
-                                           NumberFamily{"RandomRepeats", RandomRepeats}),
+                                           NumberFamily{"ExtremesAndRepeats", ExtremesAndRepeats}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct KeyText {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,18 +26,6 @@ std::vector<std::string> ManyWholeNumbers() {
   std::vector<std::string> values;
   for (int round = 0; round < 3; ++round) {
     for (int group = 0; group < 3000; ++group) values.push_back(std::to_string(group * 16));
-  }
-  return values;
-}
-
-// Small numbers and texts drawn at random, in several spellings.
-std::vector<std::string> RandomSpellings() {
-  const std::vector<std::string> spellings = {"", "0", " ", "00", ".00", "k", "-"};
-  std::mt19937 random(5);
-  std::vector<std::string> values;
-  for (int i = 0; i < 4000; ++i) {
-    values.push_back(spellings[random() % spellings.size()] + std::to_string(random() % 300) +
-                     spellings[random() % spellings.size()]);
   }
   return values;
 }
@@ -78,8 +65,7 @@ TEST_P(RowIndexOracle, GivesTheRowsAScanFindsInDocumentOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Families, RowIndexOracle,
                          ::testing::Values(RowFamily{"OddlyWrittenNumbersAndTexts", OddlyWritten},
-                                           RowFamily{"ManyWholeNumberGroups", ManyWholeNumbers},
-                                           RowFamily{"RandomSpellings", RandomSpellings}),
+                                           RowFamily{"ManyWholeNumberGroups", ManyWholeNumbers}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
