@@ -1,41 +1,72 @@
-#include "reference/number_index.hpp"
+// NumberIndex held to a std::map on generated families of numbers; the number keys it stands for.
+#include "reference/index/number_index.hpp"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
+#include <random>
 #include <string>
 
 #include "reference/collections.hpp"
+#include "reference/number_key.hpp"
 #include "test_support.hpp"
 
 namespace quorvel {
 namespace {
 
-TEST(NumberIndex, FindsEveryNumberAfterManyGrowths) {
-  NumberIndex index;
-  constexpr int kNumbers = 20000;
-  // Multiples of 1024 share their low bits: the hash must spread them.
-  for (int i = 0; i < kNumbers; ++i) {
-    index.Reserve();
-    ASSERT_TRUE(index.Add(i * 1024 - kNumbers, static_cast<std::uint32_t>(i)));
-  }
-  for (int i = 0; i < kNumbers; ++i) EXPECT_EQ(index.Find(i * 1024 - kNumbers), static_cast<std::uint32_t>(i)) << i;
-  EXPECT_FALSE(index.Find(1));
-  EXPECT_FALSE(NumberIndex().Find(0));
+constexpr std::int32_t kLeast = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
+
+// Multiples of 1024, which share their low bits: the hash must spread them.
+std::vector<std::int32_t> MultiplesOf1024() {
+  std::vector<std::int32_t> numbers;
+  for (int i = 0; i < 20000; ++i) numbers.push_back(i * 1024 - 20000);
+  return numbers;
 }
 
-TEST(NumberIndex, RefusesAHeldNumberAndKeepsTheFirst) {
+// The extremes, then numbers drawn from a small range, so that many repeat.
+std::vector<std::int32_t> ExtremesAndRepeats() {
+  std::vector<std::int32_t> numbers = {kLeast, kLeast + 1, kMost, kMost - 1, kLeast, kMost};
+  std::mt19937 random(11);
+  for (int i = 0; i < 8000; ++i) numbers.push_back(static_cast<std::int32_t>(random() % 5000) - 2500);
+  return numbers;
+}
+
+struct NumberFamily {
+  const char* name;
+  std::vector<std::int32_t> (*numbers)();
+};
+
+class NumberIndexOracle : public ::testing::TestWithParam<NumberFamily> {};
+
+TEST_P(NumberIndexOracle, AgreesWithAMap) {
+  const std::vector<std::int32_t> numbers = GetParam().numbers();
   NumberIndex index;
-  for (std::int32_t number : {0, -1, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}) {
-    index.Reserve();
-    ASSERT_TRUE(index.Add(number, 7));
-    index.Reserve();
-    EXPECT_FALSE(index.Add(number, 8));
-    EXPECT_EQ(index.Find(number), 7u);
+  std::map<std::int32_t, std::uint32_t> oracle;
+  EXPECT_FALSE(index.Find(numbers.front()));
+  for (std::uint32_t i = 0; i < numbers.size(); ++i) {
+    if (i % 2 == 0) index.Reserve();  // else Add makes room itself
+    ASSERT_EQ(index.Add(numbers[i], i), oracle.emplace(numbers[i], i).second) << numbers[i];
+  }
+  for (const std::int32_t number : numbers) {
+    for (const std::int64_t looked : {number - 1LL, number + 0LL, number + 1LL}) {
+      if (looked < kLeast || looked > kMost) continue;
+      const auto expected = oracle.find(static_cast<std::int32_t>(looked));
+      EXPECT_EQ(index.Find(static_cast<std::int32_t>(looked)),
+                expected == oracle.end() ? std::nullopt : std::optional(expected->second))
+          << looked;
+    }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Families, NumberIndexOracle,
+                         ::testing::Values(NumberFamily{"MultiplesOf1024", MultiplesOf1024},
+                                           NumberFamily{"ExtremesAndRepeats", ExtremesAndRepeats}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct KeyText {
+  const char* name;
   const char* key;
   std::optional<std::int32_t> number;
 };
@@ -50,15 +81,15 @@ TEST_P(NumberOfKeys, AreOnlyWhatNumberKeyWrites) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, NumberOfKeys,
-    ::testing::Values(KeyText{"K12", 12}, KeyText{"K0", 0}, KeyText{"K-5", -5},
-                      KeyText{"K2147483647", 2147483647}, KeyText{"K-2147483648", -2147483647 - 1},
-                      KeyText{"K2147483648", std::nullopt}, KeyText{"K012", std::nullopt},
-                      KeyText{"K-0", std::nullopt}, KeyText{"K-012", std::nullopt},
-                      KeyText{"K+12", std::nullopt}, KeyText{"k12", std::nullopt},
-                      KeyText{" K12", std::nullopt}, KeyText{"K12 ", std::nullopt},
-                      KeyText{"K1.0", std::nullopt}, KeyText{"K", std::nullopt},
-                      KeyText{"K-", std::nullopt}, KeyText{"", std::nullopt},
-                      KeyText{"G12", std::nullopt}));
+    ::testing::Values(KeyText{"Positive", "K12", 12}, KeyText{"Zero", "K0", 0}, KeyText{"Negative", "K-5", -5},
+                      KeyText{"Largest", "K2147483647", kMost}, KeyText{"Least", "K-2147483648", kLeast},
+                      KeyText{"BeyondLargest", "K2147483648", {}}, KeyText{"LeadingZero", "K012", {}},
+                      KeyText{"NegativeZero", "K-0", {}}, KeyText{"NegativeLeadingZero", "K-012", {}},
+                      KeyText{"PlusSign", "K+12", {}}, KeyText{"LowerCasePrefix", "k12", {}},
+                      KeyText{"LeadingSpace", " K12", {}}, KeyText{"TrailingSpace", "K12 ", {}},
+                      KeyText{"Fraction", "K1.0", {}}, KeyText{"PrefixOnly", "K", {}},
+                      KeyText{"SignOnly", "K-", {}}, KeyText{"Empty", "", {}}, KeyText{"OtherPrefix", "G12", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TaxGroupItems, FindByNumberWhatTheKeyFinds) {
   CTaxGroupItems items;

@@ -1,59 +1,72 @@
-#include "reference/row_index.hpp"
+// RowIndex held to a scan of every row, comparing keys as "[@attribute = key]" does: as numbers
+// when the key is a number, else as exact text.
+#include "reference/index/row_index.hpp"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "test_support.hpp"
 #include "xml/document.hpp"
+#include "xml/xpath_number.hpp"
 
 namespace quorvel {
 namespace {
 
-// The "n" of each row that RowIndex gives for `key`.
-std::vector<std::string> RowsOf(const RowIndex& index, std::string_view key) {
-  std::vector<std::string> names;
-  for (const xml::Row& row : index.RowsFor(key)) names.emplace_back(row.element.Attribute("n").value_or("?"));
-  return names;
+// Numbers written many ways, texts that look like numbers but are none to XPath, and texts.
+std::vector<std::string> OddlyWritten() {
+  return {"7", "07", " 7.0 ", "7.", "-0", "0", ".0", "1e1", "x",
+          "x ", "", "NaN", "-3", "-3.00", "0.5", ".5", "+5"};
 }
 
-TEST(RowIndex, GroupsRowsAsXPathComparesTheirKeys) {
-  xml::Document document;
-  ASSERT_TRUE(document.LoadXml(testing::Rowset({
-      R"(g="7" n="a")", R"(g="07" n="b")", R"(g=" 7.0 " n="c")", R"(g="x" n="d")", R"(n="no key")",
-      R"(g="-0" n="e")", R"(g="0" n="f")", R"(g="x " n="g")", R"(g="8" n="h")", R"(g="x" n="i")",
-      R"(g="1e1" n="j")", R"(g="-3" n="k")"})));
-  const RowIndex index(document.RowsetRows(), "g");
-  EXPECT_EQ(RowsOf(index, "7"), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(RowsOf(index, "007.00"), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(RowsOf(index, "0"), (std::vector<std::string>{"e", "f"}));
-  EXPECT_EQ(RowsOf(index, "x"), (std::vector<std::string>{"d", "i"}));  // text: exact
-  EXPECT_EQ(RowsOf(index, "x "), (std::vector<std::string>{"g"}));
-  EXPECT_EQ(RowsOf(index, "1e1"), (std::vector<std::string>{"j"}));    // no number to XPath
-  EXPECT_EQ(RowsOf(index, "-3"), (std::vector<std::string>{"k"}));
-  EXPECT_TRUE(RowsOf(index, "9").empty());
-  EXPECT_TRUE(RowsOf(index, "").empty());
-}
-
-TEST(RowIndex, KeepsDocumentOrderAcrossManyGroups) {
-  // Whole numbers differ only in the high bits of their doubles: many groups of them must still
-  // each find exactly their own rows.
-  std::vector<std::string> rows;
-  constexpr int kGroups = 5000;
+// Whole numbers, whose doubles differ only in their high bits, each the key of a few rows.
+std::vector<std::string> ManyWholeNumbers() {
+  std::vector<std::string> values;
   for (int round = 0; round < 3; ++round) {
-    for (int group = 0; group < kGroups; ++group) {
-      rows.push_back("g=\"" + std::to_string(group * 16) + "\" n=\"" + std::to_string(round) + "\"");
-    }
+    for (int group = 0; group < 3000; ++group) values.push_back(std::to_string(group * 16));
+  }
+  return values;
+}
+
+struct RowFamily {
+  const char* name;
+  std::vector<std::string> (*values)();
+};
+
+class RowIndexOracle : public ::testing::TestWithParam<RowFamily> {};
+
+TEST_P(RowIndexOracle, GivesTheRowsAScanFindsInDocumentOrder) {
+  const std::vector<std::string> values = GetParam().values();
+  std::vector<std::string> rows;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    rows.push_back("g=\"" + values[i] + "\" n=\"" + std::to_string(i) + "\"");
+    if (i % 5 == 0) rows.push_back("n=\"no key\"");
   }
   xml::Document document;
   ASSERT_TRUE(document.LoadXml(testing::Rowset(rows)));
   const RowIndex index(document.RowsetRows(), "g");
-  for (int group = 0; group < kGroups; ++group) {
-    ASSERT_EQ(RowsOf(index, std::to_string(group * 16)), (std::vector<std::string>{"0", "1", "2"})) << group;
+  std::vector<std::optional<double>> numbers;
+  for (const std::string& value : values) numbers.push_back(xml::XPathNumber(value));
+  std::set<std::string> keys(values.begin(), values.end());
+  keys.insert({"007.00", "9", "-1", "Infinity", "no key"});
+  for (const std::string& key : keys) {
+    const std::optional<double> number = xml::XPathNumber(key);
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (number ? numbers[i] == number : values[i] == key) expected.push_back(std::to_string(i));
+    }
+    std::vector<std::string> given;
+    for (const xml::Row& row : index.RowsFor(key)) given.emplace_back(*row.element.Attribute("n"));
+    EXPECT_EQ(given, expected) << '"' << key << '"';
   }
-  EXPECT_TRUE(RowsOf(index, "8").empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Families, RowIndexOracle,
+                         ::testing::Values(RowFamily{"OddlyWrittenNumbersAndTexts", OddlyWritten},
+                                           RowFamily{"ManyWholeNumberGroups", ManyWholeNumbers}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvel

@@ -6,9 +6,8 @@
 #include <string_view>
 
 #include "common/letter_removal.hpp"
+#include "common/lookup_memo.hpp"
 #include "control/tax_window.hpp"
-#include "reference/lookup_memo.hpp"
-#include "reference/number_index.hpp"
 
 namespace quorvel {
 namespace {
@@ -34,11 +33,11 @@ bool ItemLevelExemption(const CItemLine& item, CustomerStatuses& statuses,
 }
 
 // The group item of one tax line's tax in a group's items: by number when the tax's key is
-// "K" + a number as the tax table writes it (group items are keyed that way), else by its text.
+// written as group items are keyed, else by its text.
 class GroupItemFinder {
  public:
   explicit GroupItemFinder(const std::string& taxKey)
-      : taxKey_(taxKey), taxId_(NumberOfKey('K', taxKey)) {}
+      : taxKey_(taxKey), taxId_(CTaxGroupItems::TaxOfKey(taxKey)) {}
 
   // What `groupItems`.Find(tax key) gives.
   const CTaxGroupItem* Find(const CTaxGroupItems& groupItems) const {

@@ -7,7 +7,7 @@
 
 #include "common/currency.hpp"
 #include "reference/collections.hpp"
-#include "reference/lookup_memo.hpp"
+#include "common/lookup_memo.hpp"
 #include "xml/columns.hpp"
 
 namespace quorvel {

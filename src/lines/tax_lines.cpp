@@ -6,7 +6,7 @@
 
 #include "common/error.hpp"
 #include "common/trimming.hpp"
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 #include "reference/keyed_collection.hpp"
 
 namespace quorvel {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 
 #include "xml/columns.hpp"
 
@@ -16,6 +17,7 @@ enum TransactionColumn : std::size_t {
   // Item lines.
   kLineType, kEntityName, kQtyOrdered, kQtyShipped, kNetPrice, kExtendedPrice, kTaxGroupId,
   kIsTaxable, kLocInvItemId, kInvItemId,
+  kTransactionColumnCount  // not a column: the number of them
 };
 
 // The attribute names, in the order of TransactionColumn.
@@ -23,6 +25,8 @@ inline constexpr const char* kTransactionColumnNames[] = {
     "head",       "detail",     "IsSubItem",  "IsDeleted",  "ShipToID",      "CustomerID",
     "TaxModel",   "crLineType", "EntityName", "QtyOrdered", "QtyShipped",    "NetPrice",
     "ExtendedPrice", "TaxGroupID", "IsTaxable", "LocInvItemID", "InvItemID"};
+static_assert(std::size(kTransactionColumnNames) == kTransactionColumnCount, "a name for every column");
+static_assert(kTransactionColumnCount <= xml::ColumnNames::kMaxColumns);
 
 // The columns, for reading a row.
 inline const xml::ColumnNames& TransactionColumns() {

@@ -1,19 +1,11 @@
 #include "reference/collections.hpp"
 
-#include <charconv>
+#include <cassert>
 #include <utility>
 
 #include "common/trimming.hpp"
 
 namespace quorvel {
-
-NumberKeyText::NumberKeyText(char prefix, std::int32_t number) : text_{prefix} {
-  size_ = static_cast<std::uint8_t>(std::to_chars(text_ + 1, text_ + sizeof text_, number).ptr - text_);
-}
-
-std::string NumberKey(char prefix, std::int32_t number) {
-  return std::string(NumberKeyText(prefix, number).view());
-}
 
 CTaxModel::CTaxModel() : items_(std::make_shared<CTaxModelItems>()) {}
 
@@ -63,12 +55,15 @@ std::shared_ptr<CTaxGroup> CTaxGroups::AddItem(std::string pstrTaxGroupID) {
 
 std::shared_ptr<CTaxGroupItem> CTaxGroupItems::AddItem(std::int32_t plngTaxID, bool pblnIsTaxable) {
   auto item = std::make_shared<CTaxGroupItem>();
-  item->KeyTaxID = NumberKey('K', plngTaxID);
+  item->KeyTaxID = NumberKey(kKeyPrefix, plngTaxID);
   item->IsTaxable = pblnIsTaxable;
   taxIds_.Reserve();
   const std::shared_ptr<CTaxGroupItem>& added = Append(item, item->KeyTaxID);  // 457 changes nothing
-  // Cannot fail: the room is there, and a new key is a new number.
-  taxIds_.Add(plngTaxID, static_cast<std::uint32_t>(Count() - 1));
+  // Cannot fail: the room is there, the position is one the key index took, and a new key is a
+  // new number.
+  const bool filed = taxIds_.Add(plngTaxID, static_cast<std::uint32_t>(Count() - 1));
+  assert(filed);
+  static_cast<void>(filed);
   return added;
 }
 

@@ -7,25 +7,12 @@
 #include <string>
 
 #include "reference/entities.hpp"
+#include "reference/index/number_index.hpp"
+#include "reference/index/status_prefixes.hpp"
 #include "reference/keyed_collection.hpp"
-#include "reference/number_index.hpp"
-#include "reference/status_prefixes.hpp"
+#include "reference/number_key.hpp"
 
 namespace quorvel {
-
-// "K" + the decimal text of `number` (12 gives K12, -5 gives K-5).
-std::string NumberKey(char prefix, std::int32_t number);
-
-// The text of NumberKey(prefix, number), kept in place: for keys built to be looked up and dropped.
-class NumberKeyText {
- public:
-  NumberKeyText(char prefix, std::int32_t number);
-  std::string_view view() const { return std::string_view(text_, size_); }
-
- private:
-  char text_[12];  // a prefix, a sign and ten digits
-  std::uint8_t size_;
-};
 
 // The tax table.
 class CTaxes : public KeyedCollection<CTax> {
@@ -64,19 +51,29 @@ class CTaxGroups : public KeyedCollection<CTaxGroup> {
   std::string xml_;
 };
 
-// The taxability of one tax group's items, per tax.
+// The taxability of one tax group's items, per tax. Every item is keyed NumberKey(kKeyPrefix,
+// tax) and filed under the tax's number as well, so that FindTax(tax) finds what Find of that key
+// finds: both indexes are added to in AddItem only.
 class CTaxGroupItems : public KeyedCollection<CTaxGroupItem> {
  public:
+  static constexpr char kKeyPrefix = 'K';
+
   // Adds the tax keyed "K" + plngTaxID; error 457 when that key is held.
   std::shared_ptr<CTaxGroupItem> AddItem(std::int32_t plngTaxID, bool pblnIsTaxable);
-  // What Find(NumberKey('K', taxId)) finds, by number: the inner loop of a calculation.
+  // What Find(NumberKey(kKeyPrefix, taxId)) finds, by number: the inner loop of a calculation.
   const CTaxGroupItem* FindTax(std::int32_t taxId) const {
     const std::optional<std::uint32_t> position = taxIds_.Find(taxId);
     return position ? ElementAt(*position) : nullptr;
   }
+  // The tax whose FindTax finds what Find(key) finds, when `key` is written as AddItem keys an
+  // item; else nothing, and only Find(key) answers.
+  static std::optional<std::int32_t> TaxOfKey(std::string_view key) { return NumberOfKey(kKeyPrefix, key); }
 
  private:
-  NumberIndex taxIds_;  // every item is keyed "K" + a number: the same keys as numbers
+  // AddItem adds to the number index once the key index has taken the item: every position the
+  // one takes, the other must take too.
+  static_assert(KeyIndex::kPositionLimit <= NumberIndex::kPositionLimit);
+  NumberIndex taxIds_;
 };
 
 // The tax status table.

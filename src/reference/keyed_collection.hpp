@@ -13,7 +13,7 @@
 
 #include "common/error.hpp"
 #include "common/trimming.hpp"
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 
 namespace quorvel {
 

@@ -8,7 +8,7 @@
 
 #include "common/conversions.hpp"
 #include "common/error.hpp"
-#include "reference/row_index.hpp"
+#include "reference/index/row_index.hpp"
 #include "xml/columns.hpp"
 #include "xml/document.hpp"
 

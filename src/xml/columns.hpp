@@ -40,6 +40,7 @@ class ColumnNames {
   };
   std::vector<Name> names_;
   std::array<std::uint32_t, 256> byFirstByte_{};  // bit n: column n starts with this byte
+  static_assert(kMaxColumns <= 32, "a column is one bit of a byFirstByte_ mask");
 };
 
 // One row's values of the columns of a ColumnNames.

@@ -6,6 +6,7 @@
 // might be customer 1's item "2G3" or customer "1I2"'s group 3). The index therefore files a
 // status under every beginning of its key that a subject letter follows; whatever key a look-up
 // builds, the statuses it could find are among those filed under its customer part.
+// Oracle: tests/status_prefixes_test.cpp (a scan of every status key).
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reference/key_index.hpp"
+#include "reference/index/key_index.hpp"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "reference/row_index.hpp"
+#include "reference/index/row_index.hpp"
 
 #include <cstring>
 #include <optional>
@@ -53,39 +53,21 @@ std::uint32_t RowIndex::TextGroup(std::string_view text) {
 }
 
 std::uint32_t RowIndex::FindNumberGroup(double number) const {
-  if (numberSlots_.empty()) return kNoGroup;
-  const std::size_t mask = numberSlots_.size() - 1;
-  for (std::size_t slot = NumberHash(number) & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t held = numberSlots_[slot];
-    if (held == 0) return kNoGroup;
-    if (groupNumbers_[held - 1] == number) return held - 1;
-  }
+  const NumberSlot* slot = numberGroups_.Find(
+      NumberHash(number), [&](const NumberSlot& held) { return groupNumbers_[held.group - 1] == number; });
+  return slot ? slot->group - 1 : kNoGroup;
 }
 
 std::uint32_t RowIndex::NumberGroup(double number) {
   const std::uint32_t found = FindNumberGroup(number);
   if (found != kNoGroup) return found;
-  if ((numberGroups_ + 1) * 2 > numberSlots_.size()) GrowNumberSlots();
+  const auto hashOfHeld = [&](const NumberSlot& held) { return NumberHash(groupNumbers_[held.group - 1]); };
+  numberGroups_.Reserve(numberGroupCount_, hashOfHeld);
   const auto group = static_cast<std::uint32_t>(groupNumbers_.size());
   groupNumbers_.push_back(number);
-  const std::size_t mask = numberSlots_.size() - 1;
-  std::size_t slot = NumberHash(number) & mask;
-  while (numberSlots_[slot] != 0) slot = (slot + 1) & mask;
-  numberSlots_[slot] = group + 1;
-  ++numberGroups_;
+  numberGroups_.Insert(NumberHash(number), {group + 1});
+  ++numberGroupCount_;
   return group;
-}
-
-void RowIndex::GrowNumberSlots() {
-  std::vector<std::uint32_t> old(numberSlots_.empty() ? 16 : numberSlots_.size() * 2, 0);
-  old.swap(numberSlots_);
-  const std::size_t mask = numberSlots_.size() - 1;
-  for (const std::uint32_t held : old) {
-    if (held == 0) continue;
-    std::size_t slot = NumberHash(groupNumbers_[held - 1]) & mask;
-    while (numberSlots_[slot] != 0) slot = (slot + 1) & mask;
-    numberSlots_[slot] = held;
-  }
 }
 
 std::span<const xml::Row> RowIndex::RowsFor(std::string_view headerKey) const {

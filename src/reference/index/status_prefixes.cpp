@@ -1,4 +1,4 @@
-#include "reference/status_prefixes.hpp"
+#include "reference/index/status_prefixes.hpp"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 // The results of look-ups already made in one calculation, so that a repeated key (the items of
 // one tax group, say) is not searched for again. Exact: a slot answers only for the key it holds;
 // another key with the same slot replaces it.
+// Oracle: tests/lookup_memo_test.cpp (the searches themselves).
 #pragma once
 
 #include <array>
