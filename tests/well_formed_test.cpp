@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <fstream>
 #include <map>
 #include <string>
@@ -169,13 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"UTF-32 byte-order mark", kPrologue, std::string("\0\0\xFE\xFF", 4),
                   "a UTF-32 byte-order mark: documents are read as UTF-8"},
         Malformed{"a DTD", kPrologue, "<!DOCTYPE xml [<!ENTITY m \"6\">]>", "a DTD is not accepted"}),
-    [](const ::testing::TestParamInfo<Malformed>& info) {
-      std::string name = info.param.name;
-      for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-      }
-      return name;
-    });
+    testing::CaseName());
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Running out of memory while a document is read says nothing of the document: error 7, never
