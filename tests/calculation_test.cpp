@@ -4,7 +4,6 @@
 #include <string>
 
 #include "quorvel/quorvel.hpp"
-#include "reference/reference_tables.hpp"
 #include "test_support.hpp"
 
 namespace quorvel {

@@ -9,7 +9,6 @@
 #include <map>
 #include <string>
 
-#include "control/mod_tax.hpp"
 #include "quorvel/quorvel.hpp"
 #include "test_support.hpp"
 
@@ -71,7 +70,6 @@ void PrintTo(const Malformed& malformed, std::ostream* out) { *out << malformed.
 class WellFormed : public ::testing::TestWithParam<Malformed> {
  protected:
   void SetUp() override { CQuorvel(MakeMemoryHost(testing::SmallIslands())).LoadTables(); }
-  void TearDown() override { ModTax::InstallThreadTables(nullptr); }
 };
 
 TEST_F(WellFormed, TheSoundDocumentsCalculateAndLoad) {
@@ -116,7 +114,8 @@ TEST_P(WellFormed, ALongTransactionIsRefused) {
 
 TEST_P(WellFormed, AnIslandFailsTheLoadAndTheTablesStay) {
   const Malformed& malformed = GetParam();
-  const auto before = ModTax::ThreadTables();
+  const std::string sound = Written(kTransaction, kValue, "");
+  const std::string before = CQuorvel(MakeMemoryHost({})).CalcTaxes(sound);
   testing::IslandTexts islands = testing::SmallIslands();
   islands["taxData"] = Written(kTaxData, malformed.place, malformed.text);
   const auto caught = testing::ErrorOf([&] { CQuorvel(MakeMemoryHost(islands)).LoadTables(); });
@@ -124,7 +123,7 @@ TEST_P(WellFormed, AnIslandFailsTheLoadAndTheTablesStay) {
   EXPECT_EQ(caught->number, errors::kIslandMissing);
   const std::string start = "island \"taxData\" is not well-formed XML (" + malformed.rule + " at line ";
   EXPECT_EQ(caught->description.rfind(start, 0), 0u) << caught->description;
-  EXPECT_EQ(ModTax::ThreadTables(), before);
+  EXPECT_EQ(CQuorvel(MakeMemoryHost({})).CalcTaxes(sound), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
