@@ -91,22 +91,18 @@ inline std::string TestName(std::string_view prose) {
 // A value's text as a test name that tells it from similar texts: letters and digits kept,
 // every other character spelt out ("-1.5 " gives "minus_1_point_5_blank", "" gives "empty").
 inline std::string SpeltName(std::string_view text) {
-  static const std::map<char, const char*> kWords = {
-      {' ', "blank"}, {'\t', "tab"},   {'\n', "newline"}, {'\r', "return"}, {'-', "minus"},
-      {'+', "plus"},  {'.', "point"}, {',', "comma"},    {'$', "dollar"},  {'%', "percent"},
-      {'(', "open"},  {')', "close"}, {'"', "quote"},    {'/', "slash"},   {'*', "times"}};
+  static const std::map<char, std::string> kWords = {
+      {' ', "blank"}, {'\t', "tab"},   {'\n', "newline"}, {'-', "minus"},  {'+', "plus"},   {'.', "point"},
+      {',', "comma"}, {'$', "dollar"}, {'%', "percent"},  {'(', "open"},   {')', "close"}, {'*', "times"}};
   if (text.empty()) return "empty";
   std::string name;
   bool inWord = false;  // the last thing written is a run of letters and digits
   for (char c : text) {
     const bool alphanumeric = std::isalnum(static_cast<unsigned char>(c)) != 0;
     if (!name.empty() && !(alphanumeric && inWord)) name += '_';
-    const auto word = kWords.find(c);
-    if (alphanumeric) {
-      name += c;
-    } else {
-      name += word != kWords.end() ? word->second : "char" + std::to_string(static_cast<unsigned char>(c));
-    }
+    name += alphanumeric        ? std::string(1, c)
+            : kWords.count(c) ? kWords.at(c)
+                              : "char" + std::to_string(static_cast<unsigned char>(c));
     inWord = alphanumeric;
   }
   return name;
