@@ -131,7 +131,7 @@ TSAN_BUILD ?= build-tsan
 tsan: setup
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_BENCHMARKS=OFF \
 	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target quorvel quorvel_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target quorvel quorvel_behaviour_tests quorvel_internal_tests
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -R "SharedTables|Control|batch"
 

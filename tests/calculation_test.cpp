@@ -4,7 +4,6 @@
 #include <string>
 
 #include "quorvel/quorvel.hpp"
-#include "reference/reference_tables.hpp"
 #include "test_support.hpp"
 
 namespace quorvel {
@@ -157,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {R"(ExtendedPrice="922337203685477" TaxGroupID="1" IsTaxable="1")",
                  R"(ExtendedPrice="922337203685477" TaxGroupID="1" IsTaxable="1")"},
                 errors::kOverflow, "tax \"K1\": currency overflow in 922337203685477 + 922337203685477"}),
-    [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+    testing::CaseName());
 
 // Rows in document order, the header anywhere: which fault a call reports, or its result's
 // TaxItems when it succeeds ("NOHEADER" when the document has no header row).

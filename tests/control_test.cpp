@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <thread>
 
-#include "control/mod_tax.hpp"
 #include "test_support.hpp"
 
 namespace quorvel {
@@ -14,44 +15,61 @@ using testing::IslandTexts;
 using testing::Rowset;
 using testing::SmallIslands;
 
-// Each test starts on a thread without tables.
-class Control : public ::testing::Test {
- protected:
-  void SetUp() override { ModTax::InstallThreadTables(nullptr); }
-  void TearDown() override { ModTax::InstallThreadTables(nullptr); }
-};
-
-TEST_F(Control, AnswersNoDataBeforeAnyLoad) {
-  const CQuorvel control(MakeMemoryHost(SmallIslands()));
-  for (const char* text : {"", "garbage", "<xml><z:row head='1'/></xml>"}) {
-    EXPECT_EQ(control.CalcTaxes(text), "NODATA");
-  }
+// A sale of 100 to `customer`, taxable under the small islands' tax K1 unless the customer is
+// exempt from it (customer 7 is).
+std::string Sale(const char* customer) {
+  return Rowset({std::string(R"(head="1" TaxModel="1" CustomerID=")") + customer + "\"",
+                 R"(detail="1" IsSubItem="False" TaxGroupID="1" IsTaxable="1" ExtendedPrice="100")"});
 }
 
-TEST_F(Control, LoadTablesAndLoadDataObjectsLoadTheSameTables) {
-  const CQuorvel control(MakeMemoryHost(SmallIslands()));
-  control.LoadTables();
-  const auto viaLoadTables = ModTax::ThreadTables();
-  control.LoadDataObjects();
-  const auto viaLoadDataObjects = ModTax::ThreadTables();
-  ASSERT_NE(viaLoadTables, nullptr);
-  ASSERT_NE(viaLoadDataObjects, nullptr);
-  EXPECT_NE(viaLoadTables, viaLoadDataObjects);  // replaced, not merged
-  EXPECT_EQ(viaLoadTables->Taxes->Item(1)->KeyTaxID, viaLoadDataObjects->Taxes->Item(1)->KeyTaxID);
+// Runs `test` on a thread of its own, which starts without tables.
+void OnANewThread(const std::function<void()>& test) { std::thread(test).join(); }
+
+TEST(Control, AnswersNoDataBeforeAnyLoad) {
+  OnANewThread([] {
+    const CQuorvel control(MakeMemoryHost(SmallIslands()));
+    for (const char* text : {"", "garbage", "<xml><z:row head='1'/></xml>"}) {
+      EXPECT_EQ(control.CalcTaxes(text), "NODATA");
+    }
+  });
 }
 
-TEST_F(Control, ControlsOfOneThreadShareItsTables) {
-  const CQuorvel loader(MakeMemoryHost(SmallIslands()));
-  const CQuorvel other(MakeMemoryHost({}));
-  loader.LoadTables();
-  EXPECT_NE(other.CalcTaxes(""), "NODATA");
+TEST(Control, LoadTablesAndLoadDataObjectsLoadTheSameTables) {
+  OnANewThread([] {
+    const CQuorvel control(MakeMemoryHost(SmallIslands()));
+    control.LoadTables();
+    const std::string viaLoadTables = control.CalcTaxes(Sale("1"));
+    control.LoadDataObjects();
+    EXPECT_EQ(control.CalcTaxes(Sale("1")), viaLoadTables);
+    EXPECT_NE(viaLoadTables.find(R"(ExtendedPrice ="6")"), std::string::npos) << viaLoadTables;
+  });
 }
 
-TEST_F(Control, EachThreadHasItsOwnTables) {
+TEST(Control, ALoadReplacesTheTablesItDoesNotMergeThem) {
+  OnANewThread([] {
+    CQuorvel(MakeMemoryHost(SmallIslands())).LoadTables();
+    IslandTexts islands = SmallIslands();
+    islands["TaxStatusData"] = Rowset({});
+    const CQuorvel control(MakeMemoryHost(islands));
+    control.LoadDataObjects();
+    EXPECT_EQ(control.CalcTaxes(Sale("7")), control.CalcTaxes(Sale("1")));  // 7 no longer exempt
+  });
+}
+
+TEST(Control, ControlsOfOneThreadShareItsTables) {
+  OnANewThread([] {
+    const CQuorvel loader(MakeMemoryHost(SmallIslands()));
+    const CQuorvel other(MakeMemoryHost({}));
+    loader.LoadTables();
+    EXPECT_NE(other.CalcTaxes(""), "NODATA");
+  });
+}
+
+TEST(Control, EachThreadHasItsOwnTables) {
   const CQuorvel control(MakeMemoryHost(SmallIslands()));
   control.LoadTables();
   std::string seenOnOtherThread;
-  std::thread([&] { seenOnOtherThread = control.CalcTaxes(""); }).join();
+  OnANewThread([&] { seenOnOtherThread = control.CalcTaxes(""); });
   EXPECT_EQ(seenOnOtherThread, "NODATA");
 }
 
@@ -61,7 +79,7 @@ struct BadReload {
   const char* text;  // nullptr: the island is left out
 };
 
-TEST_F(Control, AFailedLoadLeavesTheTablesAsTheyWere) {
+TEST(Control, AFailedLoadLeavesTheTablesAsTheyWere) {
   const BadReload cases[] = {
       {"missing island", "TaxStatusData", nullptr},
       {"unparsable island", "TaxGroupItemData", "<xml"},
@@ -70,7 +88,8 @@ TEST_F(Control, AFailedLoadLeavesTheTablesAsTheyWere) {
   };
   const CQuorvel good(MakeMemoryHost(SmallIslands()));
   good.LoadTables();
-  const auto loaded = ModTax::ThreadTables();
+  const std::string taxed = good.CalcTaxes(Sale("1")), exempt = good.CalcTaxes(Sale("7"));
+  ASSERT_NE(taxed, exempt);
   for (const BadReload& bad : cases) {
     IslandTexts islands = SmallIslands();
     if (bad.text) {
@@ -80,17 +99,19 @@ TEST_F(Control, AFailedLoadLeavesTheTablesAsTheyWere) {
     }
     const CQuorvel control(MakeMemoryHost(islands));
     EXPECT_NE(testing::ErrorNumberOf([&] { control.LoadTables(); }), 0) << bad.name;
-    EXPECT_EQ(ModTax::ThreadTables(), loaded) << bad.name;
-    EXPECT_EQ(ModTax::ThreadTables()->TaxStatuses->Count(), 1) << bad.name;
+    EXPECT_EQ(control.CalcTaxes(Sale("1")), taxed) << bad.name;
+    EXPECT_EQ(control.CalcTaxes(Sale("7")), exempt) << bad.name;
   }
 }
 
-TEST_F(Control, AFailedFirstLoadLeavesNoTables) {
-  IslandTexts islands = SmallIslands();
-  islands["TaxStatusData"] = Rowset({R"(CustomerID="7" crExemptType="Other")"});
-  const CQuorvel control(MakeMemoryHost(islands));
-  EXPECT_EQ(testing::ErrorNumberOf([&] { control.LoadDataObjects(); }), errors::kBadRow);
-  EXPECT_EQ(control.CalcTaxes("<xml/>"), "NODATA");
+TEST(Control, AFailedFirstLoadLeavesNoTables) {
+  OnANewThread([] {
+    IslandTexts islands = SmallIslands();
+    islands["TaxStatusData"] = Rowset({R"(CustomerID="7" crExemptType="Other")"});
+    const CQuorvel control(MakeMemoryHost(islands));
+    EXPECT_EQ(testing::ErrorNumberOf([&] { control.LoadDataObjects(); }), errors::kBadRow);
+    EXPECT_EQ(control.CalcTaxes("<xml/>"), "NODATA");
+  });
 }
 
 TEST(Error, WhatCarriesNumberAndDescription) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "quorvel/quorvel.hpp"
 #include "test_support.hpp"
@@ -67,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductCase{15000, 3300, 4950},        // 1.5 * 0.33
                       ProductCase{0, kMax, 0},
                       ProductCase{kMax, 10000, kMax},        // times one
-                      ProductCase{kMin, 10000, kMin}));
+                      ProductCase{kMin, 10000, kMin}),
+    [](const auto& info) {
+      return testing::SpeltName(std::to_string(info.param.a) + "*" + std::to_string(info.param.b));
+    });
 
 TEST(Currency, ComparesByValue) {
   EXPECT_LT(U(-1), U(0));

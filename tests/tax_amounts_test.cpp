@@ -45,10 +45,21 @@ struct AmountCase {
 };
 
 void PrintTo(const AmountCase& c, std::ostream* out) {
-  *out << c.type << " " << c.rate << " on " << c.dollars << " / " << c.quantity;
+  *out << c.type << " " << c.rate << " (window " << c.threshold << " to " << c.cutoff << ") on " << c.dollars
+       << " / " << c.quantity;
 }
 
 class TaxAmounts : public ::testing::TestWithParam<AmountCase> {};
+
+// "percent_7_on_17_point_50_and_0_units", with "_window_<threshold>_to_<cutoff>" when one is set.
+std::string AmountName(const ::testing::TestParamInfo<AmountCase>& info) {
+  const AmountCase& c = info.param;
+  std::string name = testing::SpeltName(c.type) + "_" + testing::SpeltName(c.rate);
+  if (std::string_view(c.threshold) != "0" || std::string_view(c.cutoff) != "0") {
+    name += "_window_" + testing::SpeltName(c.threshold) + "_to_" + testing::SpeltName(c.cutoff);
+  }
+  return name + "_on_" + testing::SpeltName(c.dollars) + "_and_" + testing::SpeltName(c.quantity) + "_units";
+}
 
 TEST_P(TaxAmounts, FollowTheWorkedExamples) {
   const AmountCase c = GetParam();
@@ -84,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AmountCase{"$", "-0.125", "0", "0", "0", "3", "-0.37"},
                       AmountCase{"$", "0.05", "100", "1", "0", "7", "0.35"},  // no window per unit
                       AmountCase{"", "0.05", "0", "0", "100", "7", "0.35"},   // any other type is per unit
-                      AmountCase{"$", "0.05", "0", "0", "100", "0", "0"}));
+                      AmountCase{"$", "0.05", "0", "0", "100", "0", "0"}),
+    AmountName);
 
 TEST(TaxAmounts, CarryInLowerSequencesAsNonTaxable) {
   const struct {
