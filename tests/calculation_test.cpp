@@ -59,7 +59,7 @@ std::string TaxItems(const std::string& result) {
 }
 
 TEST_F(Calculation, AnswersNoHeaderForDocumentsWithoutAHeaderRow) {
-  for (const std::string text : {std::string(), std::string("NOT XML"), std::string("<xml><rs:data>"),
+  for (const std::string& text : {std::string(), std::string("NOT XML"), std::string("<xml><rs:data>"),
                                  Rowset({R"(Head="1" CustomerID="1" TaxModel="1")"}),
                                  std::string(R"(<xml><rs:data head="1" CustomerID="1" TaxModel="1"/></xml>)")}) {
     EXPECT_EQ(CalculateTaxes(*tables_, text), "NOHEADER") << text;
@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {R"(ExtendedPrice="922337203685477" TaxGroupID="1" IsTaxable="1")",
                  R"(ExtendedPrice="922337203685477" TaxGroupID="1" IsTaxable="1")"},
                 errors::kOverflow, "tax \"K1\": currency overflow in 922337203685477 + 922337203685477"}),
-    [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Failure>& instance) { return instance.param.name; });
 
 // Rows in document order, the header anywhere: which fault a call reports, or its result's
 // TaxItems when it succeeds ("NOHEADER" when the document has no header row).

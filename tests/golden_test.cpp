@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenSet{"WorkedExample", kGolden + "worked-example", kGolden + "worked-example"},
         GoldenSet{"Rounding", kGolden + "rounding", kGolden + "rounding"},
         GoldenSet{"Examples", testing::ExamplesDir() + "/tables", testing::ExamplesDir() + "/transactions"}),
-    [](const ::testing::TestParamInfo<GoldenSet>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<GoldenSet>& instance) { return instance.param.name; });
 
 }  // namespace
 }  // namespace quorvel

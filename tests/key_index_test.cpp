@@ -43,7 +43,9 @@ TEST_P(KeyComparisons, MatchWithoutRegardToAsciiCaseOnly) {
   KeyIndex index;
   ASSERT_TRUE(index.Add(pair.stored, 7));
   EXPECT_EQ(index.Find(pair.looked).has_value(), pair.found) << pair.stored << " / " << pair.looked;
-  if (pair.found) EXPECT_EQ(CaseInsensitiveHash(pair.stored), CaseInsensitiveHash(pair.looked));
+  if (pair.found) {
+    EXPECT_EQ(CaseInsensitiveHash(pair.stored), CaseInsensitiveHash(pair.looked));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

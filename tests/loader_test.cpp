@@ -191,8 +191,8 @@ INSTANTIATE_TEST_SUITE_P(
                           R"(CustomerID="7" crExemptType="Tax" TaxID="1" TaxExemptNumber="X")"}),
                   errors::kDuplicateKey,
                   "TaxStatusData row 2: duplicate key: \"K7K1\" is already in the collection"}),
-    [](const ::testing::TestParamInfo<BadIsland>& info) {
-      std::string name = info.param.name;
+    [](const ::testing::TestParamInfo<BadIsland>& instance) {
+      std::string name = instance.param.name;
       for (char& c : name) {
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
       }

@@ -38,7 +38,9 @@ TEST(Document, ParsingAgainReplacesTheDocument) {
     document.LoadXml(texts[i]);
     const std::optional<Element> header = document.HeaderRow();
     ASSERT_EQ(header.has_value(), heads[i] != nullptr) << texts[i];
-    if (header) EXPECT_EQ(header->Attribute("head"), heads[i]);
+    if (header) {
+      EXPECT_EQ(header->Attribute("head"), heads[i]);
+    }
   }
 }
 
