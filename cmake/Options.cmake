@@ -1,6 +1,6 @@
 # Every setting a user of this build may choose, in one place (cmake -D<NAME>=<value>).
-# Parts that need packages beyond a compiler and CMake are on by default only when Quorvel is the
-# top-level project; each is optional: with all of them OFF, the engine alone configures and builds.
+# The parts beyond the engine are on by default only when Quorvel is the top-level project, and
+# each is optional: with all of them OFF the engine configures and builds with pugixml alone.
 
 # A project that adds Quorvel with add_subdirectory keeps its own build type.
 if(PROJECT_IS_TOP_LEVEL AND NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
