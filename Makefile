@@ -1,9 +1,10 @@
 # Wraps CMake. `make demo` and `make test` set up what is missing first (scripts/setup).
+# `make check` is the quick loop while editing: the native build and its tests only.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE ?= examples/transactions/01-in-town-sale.xml
 
-.PHONY: all setup configure build test demo clean
+.PHONY: all setup configure build check test demo clean
 
 all: build
 
@@ -15,15 +16,25 @@ setup:
 # library instead, as the sanitizer build below does, so both stay built and tested.
 PUGIXML_SOURCE = $(CURDIR)/third_party/pugixml
 
+# The native release build: a compiler warning in the project's own code fails it (the sanitizer
+# and WebAssembly builds below leave warnings as warnings: there GCC and Emscripten warn falsely).
 configure:
 	scripts/fetch-pugixml
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORVEL_PUGIXML_SOURCE_DIR=$(PUGIXML_SOURCE)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORVEL_PUGIXML_SOURCE_DIR=$(PUGIXML_SOURCE) \
+	  -DQUORVEL_WARNINGS_AS_ERRORS=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: setup build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+# The native build and its tests, for the edit-compile loop: not the Python package's tests, the
+# sanitizer build nor the WebAssembly build, which `make test` adds.
+check: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --label-exclude python
+
+# Everything CI runs (.ci/run): the native tests, the Python package's, the whole suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and the WebAssembly build in Node and a
+# browser against the native tool. Each part below is also a target of its own.
+test: setup check python-test test-sanitizers wasm-test
 
 # Builds the library and the tool only: tests, fuzzers and benchmarks are built by the targets
 # that run them.
@@ -37,16 +48,14 @@ demo: setup configure
 	@echo
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WASM_BUILD) wasm/dist $(ASAN_BUILD) $(COVERAGE_BUILD) $(TSAN_BUILD) build-fuzz
 
 # --- WebAssembly build and its tests (wasm/) ----------------------------------------------------
 WASM_BUILD ?= build-wasm
 # Debian's Emscripten runs its JavaScript optimiser with node, which needs the system's modules.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 
-.PHONY: wasm wasm-test wasm-bench wasm-clean
-test: wasm-test
-clean: wasm-clean
+.PHONY: wasm wasm-test wasm-bench
 
 # wasm/dist/quorvel.js, from the engine's sources and Debian's pugixml source package.
 wasm:
@@ -63,12 +72,9 @@ wasm-test: setup build wasm
 
 # CalcTaxes in WebAssembly beside the native figure, on the typical document of the benchmarks.
 wasm-bench: build wasm
-	cmake --build $(BUILD) -j $(JOBS) --target quorvel_profile
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_profile quorvel_native_calc_bench
 	@$(BUILD)/quorvel_profile files $(BUILD)/wasm-bench 1
 	node wasm/bench/calc_taxes.js $(BUILD)/wasm-bench/transactions/trans-000000.xml $(BUILD)/wasm-bench/tables
-
-wasm-clean:
-	rm -rf $(WASM_BUILD) wasm/dist
 
 # ---- Hardening: sanitizers, fuzzing, coverage ----
 # `make test` also builds the test suite with AddressSanitizer (LeakSanitizer included) and
@@ -79,8 +85,6 @@ COVERAGE_BUILD ?= build-coverage
 FUZZ_SECONDS ?= 60
 
 .PHONY: test-sanitizers fuzz coverage
-
-test: test-sanitizers
 
 test-sanitizers: setup
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
@@ -105,10 +109,6 @@ coverage: setup
 	  --print-summary --txt - --html-details $(COVERAGE_BUILD)/coverage.html $(COVERAGE_BUILD)
 	@echo "coverage: details in $(COVERAGE_BUILD)/coverage.html"
 
-clean: clean-hardening
-.PHONY: clean-hardening
-clean-hardening:
-	rm -rf $(ASAN_BUILD) $(COVERAGE_BUILD) build-fuzz
 # Benchmarks: CalcTaxes beside the parse-only floor, the load, the memory of the tables.
 # BENCH_ARGS passes options to Google Benchmark (e.g. BENCH_ARGS=--benchmark_filter=CalcTaxes).
 # Then `quorvel batch` on BATCH_COUNT copies of the typical transaction with 1 and 2 jobs, results
@@ -149,12 +149,14 @@ loadtest: setup configure
 # For Debian's interpreter: the `python3` first on PATH may be another one without Debian's
 # packages (pybind11, pytest, Dask). `make test` runs the package's tests through ctest.
 PYTHON ?= /usr/bin/python3
-.PHONY: python python-bench
-test: python
+.PHONY: python python-test python-bench
 
 python: configure
 	cmake -S . -B $(BUILD) -DQUORVEL_BUILD_PYTHON=ON -DPYBIND11_FINDPYTHON=ON -DPython_EXECUTABLE=$(PYTHON)
 	cmake --build $(BUILD) -j $(JOBS) --target quorvel_python
+
+python-test: build python
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --label-regex python
 
 # calculate beside the native CalculateTaxes on the typical document, then 1 and 2 threads.
 python-bench: python

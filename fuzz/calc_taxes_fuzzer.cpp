@@ -6,12 +6,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "common/conversions.hpp"
-#include "control/mod_tax.hpp"
+#include "engine_seam.hpp"
 #include "fuzz_support.hpp"
 #include "quorvel/quorvel.hpp"
-#include "xml/document.hpp"
 
 namespace quorvel::fuzz {
 namespace {
@@ -43,15 +42,13 @@ void ExpectWellFormedResult(std::string_view result) {
   Expect(result.find(kResultEnd) != std::string_view::npos, "the taxed-items list is not closed");
   Expect(result.size() >= kFooter.size() && result.substr(result.size() - kFooter.size()) == kFooter,
          "the result ends otherwise");
-  xml::Document document;
-  const xml::ParseOutcome outcome = document.Parse(result);
-  Expect(outcome.parsed, "the result is not well-formed XML: " + outcome.reason);
-  const auto rows = document.RowsetRows();
+  const XmlVerdict verdict = ParseXml(result);
+  Expect(verdict.parsed, "the result is not well-formed XML: " + verdict.reason);
+  const std::vector<ResultRow> rows = RowsetRows(result);
   Expect(rows.size() == Occurrences(result, "<z:row"), "a row escaped its element");
-  for (const xml::Row& row : rows) {
-    const auto tax = row.element.Attribute("ExtendedPrice");
-    Expect(tax && !ToCurrency(*tax).IsZero(), "a row without a non-zero tax");
-    Expect(row.element.Attribute("TaxID").has_value(), "a row without TaxID");
+  for (const ResultRow& row : rows) {
+    Expect(row.extendedPrice && CurrencyUnits(*row.extendedPrice) != 0, "a row without a non-zero tax");
+    Expect(row.taxId.has_value(), "a row without TaxID");
   }
 }
 
@@ -61,13 +58,13 @@ void ExpectWellFormedResult(std::string_view result) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvel;
   const CQuorvel& control = fuzz::Control();
-  static const std::shared_ptr<const ReferenceTables> loaded = ModTax::ThreadTables();
+  static const std::shared_ptr<const ReferenceTables> loaded = fuzz::ThreadTables();
   try {
     const std::string result = control.CalcTaxes(fuzz::AsText(data, size));
     if (result != "NOHEADER") fuzz::ExpectWellFormedResult(result);
   } catch (const Error& error) {
     fuzz::Expect(!error.description().empty(), "an error without a description");
   }
-  fuzz::Expect(ModTax::ThreadTables() == loaded, "a calculation replaced the tables");
+  fuzz::Expect(fuzz::ThreadTables() == loaded, "a calculation replaced the tables");
   return 0;
 }

@@ -12,8 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/conversions.hpp"
-#include "common/number_text.hpp"
+#include "engine_seam.hpp"
 #include "fuzz_support.hpp"
 #include "quorvel/quorvel.hpp"
 
@@ -159,31 +158,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using fuzz::Reference;
   const std::string_view text = fuzz::AsText(data, size);
 
-  const fuzz::Outcome currency = Engine([&] { return ToCurrency(text).Units(); });
+  const fuzz::Outcome currency = Engine([&] { return fuzz::CurrencyUnits(text); });
   ExpectSame("ToCurrency", text, currency,
              Reference(text, 4, "9223372036854775808", "9223372036854775807"));
   if (currency.error == 0) {
-    const std::string written = NumberText(Currency::FromUnits(currency.value));
+    const std::string written = fuzz::CurrencyText(currency.value);
     ExpectSame("ToCurrency of its own number text", written,
-               Engine([&] { return ToCurrency(written).Units(); }), currency);
+               Engine([&] { return fuzz::CurrencyUnits(written); }), currency);
   }
-  ExpectSame("ToLong", text, Engine([&] { return std::int64_t{ToLong(text)}; }),
+  ExpectSame("ToLong", text, Engine([&] { return std::int64_t{fuzz::ToLong(text)}; }),
              Reference(text, 0, "2147483648", "2147483647"));
-  ExpectSame("ToInteger", text, Engine([&] { return std::int64_t{ToInteger(text)}; }),
+  ExpectSame("ToInteger", text, Engine([&] { return std::int64_t{fuzz::ToInteger(text)}; }),
              Reference(text, 0, "32768", "32767"));
-  const fuzz::Outcome boolean = Engine([&] { return std::int64_t{ToBoolean(text)}; });
+  const fuzz::Outcome boolean = Engine([&] { return std::int64_t{fuzz::ToBoolean(text)}; });
   ExpectSame("ToBoolean", text, boolean, fuzz::ReferenceBoolean(text));
 
   // A parsed row's values are read as NUL-terminated texts: up to the first NUL, the same.
   const std::string terminated(text.substr(0, text.find('\0')));
   if (terminated.size() == text.size()) {
     ExpectSame("ToCurrency of the terminated text", text,
-               Engine([&] { return ToCurrency(terminated.c_str()).Units(); }), currency);
+               Engine([&] { return fuzz::CurrencyUnits(terminated.c_str()); }), currency);
     ExpectSame("ToLong of the terminated text", text,
-               Engine([&] { return std::int64_t{ToLong(terminated.c_str())}; }),
-               Engine([&] { return std::int64_t{ToLong(text)}; }));
+               Engine([&] { return std::int64_t{fuzz::ToLong(terminated.c_str())}; }),
+               Engine([&] { return std::int64_t{fuzz::ToLong(text)}; }));
     ExpectSame("ToBoolean of the terminated text", text,
-               Engine([&] { return std::int64_t{ToBoolean(terminated.c_str())}; }), boolean);
+               Engine([&] { return std::int64_t{fuzz::ToBoolean(terminated.c_str())}; }), boolean);
   }
   return 0;
 }

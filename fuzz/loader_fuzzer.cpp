@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/mod_tax.hpp"
+#include "engine_seam.hpp"
 #include "fuzz_support.hpp"
 #include "quorvel/quorvel.hpp"
 
@@ -37,7 +37,7 @@ std::map<std::string, std::string, std::less<>> IslandsOf(std::string_view input
 const std::shared_ptr<const ReferenceTables>& ExampleReferenceTables() {
   static const std::shared_ptr<const ReferenceTables> tables = [] {
     CQuorvel(MakeMemoryHost(ExampleTables())).LoadTables();
-    return ModTax::ThreadTables();
+    return ThreadTables();
   }();
   return tables;
 }
@@ -60,16 +60,16 @@ void CalculateEveryExample(const CQuorvel& control) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvel;
   const auto& before = fuzz::ExampleReferenceTables();
-  ModTax::InstallThreadTables(before);
+  fuzz::InstallThreadTables(before);
   const CQuorvel control(MakeMemoryHost(fuzz::IslandsOf(fuzz::AsText(data, size))));
   try {
     control.LoadTables();
   } catch (const Error& error) {
     fuzz::Expect(!error.description().empty(), "an error without a description");
-    fuzz::Expect(ModTax::ThreadTables() == before, "a failed load changed the tables");
+    fuzz::Expect(fuzz::ThreadTables() == before, "a failed load changed the tables");
     return 0;
   }
-  fuzz::Expect(ModTax::ThreadTables() != before, "a load kept the old tables");
+  fuzz::Expect(fuzz::ThreadTables() != before, "a load kept the old tables");
   fuzz::CalculateEveryExample(control);
   return 0;
 }

@@ -17,9 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine_seam.hpp"
 #include "fuzz_support.hpp"
-#include "xml/document.hpp"
-#include "xml/markup_scan.hpp"
 
 namespace quorvel::fuzz {
 namespace {
@@ -97,11 +96,8 @@ bool HasNameBeyondAscii(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvel;
   const std::string_view text = fuzz::AsText(data, size);
-  xml::Document document;
-  const xml::ParseOutcome engine = document.Parse(text);
-  if (const xml::MarkupPass wider = xml::WiderMarkupPass(); wider && wider(text) != xml::ScanMarkupBaseline(text)) {
-    fuzz::Finding("the markup pass with wider instructions disagrees with the baseline");
-  }
+  const fuzz::XmlVerdict engine = fuzz::ParseXml(text);
+  if (!fuzz::MarkupPassesAgree(text)) fuzz::Finding("the markup pass with wider instructions disagrees with the baseline");
   const bool expat = fuzz::ExpatAccepts(text);
   if (engine.parsed == expat) return 0;
   if (engine.parsed && fuzz::HasNameBeyondAscii(text)) return 0;

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Pair{"TaxablePercent", true, 1, false, "%", "taxable", true},
                       Pair{"TaxableEmptyType", true, 1, false, "", "taxable", true},
                       Pair{"TypeComparedExactly", true, 1, false, "$ ", "taxable", true}),
-    [](const ::testing::TestParamInfo<Pair>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Pair>& instance) { return instance.param.name; });
 
 TEST(TaxWindow, IncludesTheThresholdAndExcludesTheCutOff) {
   const struct {
@@ -154,11 +154,11 @@ TEST(BaseAccumulation, TheFlagIsThatOfTheLastItemLine) {
   items.AddItem({}, {}, Whole(2), 1, false, "I2", "");
   CTaxLine line = tables.Line();
   std::string list = "/";
-  EXPECT_FALSE(AccumulateTaxableBase(line, items, {{true}, {false}}, list));
+  EXPECT_FALSE(AccumulateTaxableBase(line, items, {{true, {}}, {false, {}}}, list));
   EXPECT_EQ(line.ExemptDollars, Whole(1));
   EXPECT_EQ(line.NonTaxableDollars, Whole(2));
   CTaxLine other = tables.Line();
-  EXPECT_TRUE(AccumulateTaxableBase(other, items, {{false}, {true}}, list));
+  EXPECT_TRUE(AccumulateTaxableBase(other, items, {{false, {}}, {true, {}}}, list));
   const CItemLines none(tables.groups);
   EXPECT_FALSE(AccumulateTaxableBase(other, none, {}, list));
 }

@@ -58,7 +58,7 @@ std::string TaxItems(const std::string& result) {
 }
 
 TEST_F(Calculation, AnswersNoHeaderForDocumentsWithoutAHeaderRow) {
-  for (const std::string text : {std::string(), std::string("NOT XML"), std::string("<xml><rs:data>"),
+  for (const std::string& text : {std::string(), std::string("NOT XML"), std::string("<xml><rs:data>"),
                                  Rowset({R"(Head="1" CustomerID="1" TaxModel="1")"}),
                                  std::string(R"(<xml><rs:data head="1" CustomerID="1" TaxModel="1"/></xml>)")}) {
     EXPECT_EQ(CalculateTaxes(*tables_, text), "NOHEADER") << text;

@@ -76,7 +76,9 @@ class NumberOfKeys : public ::testing::TestWithParam<KeyText> {};
 TEST_P(NumberOfKeys, AreOnlyWhatNumberKeyWrites) {
   const KeyText& c = GetParam();
   EXPECT_EQ(NumberOfKey('K', c.key), c.number);
-  if (c.number) EXPECT_EQ(NumberKey('K', *c.number), c.key);
+  if (c.number) {
+    EXPECT_EQ(NumberKey('K', *c.number), c.key);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

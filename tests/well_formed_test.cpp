@@ -21,6 +21,7 @@ using testing::Malformed;
 using testing::Written;
 using testing::kTransaction;
 using testing::kTaxData;
+using testing::Place;
 using enum testing::Place;
 
 class WellFormed : public ::testing::TestWithParam<Malformed> {

@@ -44,7 +44,9 @@ TEST(Document, ParsingAgainReplacesTheDocument) {
     document.LoadXml(texts[i]);
     const std::vector<Element> rows = Rows(document);
     ASSERT_EQ(rows.size(), heads[i] ? 1u : 0u) << texts[i];
-    if (heads[i]) EXPECT_EQ(rows[0].Attribute("head"), heads[i]);
+    if (heads[i]) {
+      EXPECT_EQ(rows[0].Attribute("head"), heads[i]);
+    }
   }
 }
 
