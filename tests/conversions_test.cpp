@@ -23,7 +23,7 @@ void PrintTo(const LongCase& c, std::ostream* out) { *out << '"' << c.text << '"
 class ToLongCases : public ::testing::TestWithParam<LongCase> {};
 
 // Names a case after the text it converts.
-constexpr auto kNamedByText = [](const auto& info) { return "text_" + testing::SpeltName(info.param.text); };
+constexpr auto kNamedByText = [](const auto& instance) { return "text_" + testing::SpeltName(instance.param.text); };
 
 TEST_P(ToLongCases, ConvertOrFail) {
   const LongCase c = GetParam();

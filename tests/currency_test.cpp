@@ -69,8 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ProductCase{0, kMax, 0},
                       ProductCase{kMax, 10000, kMax},        // times one
                       ProductCase{kMin, 10000, kMin}),
-    [](const auto& info) {
-      return testing::SpeltName(std::to_string(info.param.a) + "*" + std::to_string(info.param.b));
+    [](const auto& instance) {
+      return testing::SpeltName(std::to_string(instance.param.a) + "*" + std::to_string(instance.param.b));
     });
 
 TEST(Currency, ComparesByValue) {

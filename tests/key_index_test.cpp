@@ -72,7 +72,7 @@ TEST_P(KeyIndexOracle, AgreesWithAMapOfUpperCasedKeys) {
 INSTANTIATE_TEST_SUITE_P(Families, KeyIndexOracle,
                          ::testing::Values(KeyFamily{"TaxKeysWithCollidingLowHashHalves", TaxKeys},
                                            KeyFamily{"MixedCaseNonLettersAndNonAscii", MixedBytes}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(KeyIndex, TaxKeysCollidingInTheLowHashHalfDoCollide) {  // as the first family needs
   EXPECT_EQ(static_cast<std::uint32_t>(CaseInsensitiveHash("K15672")),

@@ -63,7 +63,7 @@ TEST_P(NumberIndexOracle, AgreesWithAMap) {
 INSTANTIATE_TEST_SUITE_P(Families, NumberIndexOracle,
                          ::testing::Values(NumberFamily{"MultiplesOf1024", MultiplesOf1024},
                                            NumberFamily{"ExtremesAndRepeats", ExtremesAndRepeats}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 struct KeyText {
   const char* name;
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyText{"LeadingSpace", " K12", {}}, KeyText{"TrailingSpace", "K12 ", {}},
                       KeyText{"Fraction", "K1.0", {}}, KeyText{"PrefixOnly", "K", {}},
                       KeyText{"SignOnly", "K-", {}}, KeyText{"Empty", "", {}}, KeyText{"OtherPrefix", "G12", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(TaxGroupItems, FindByNumberWhatTheKeyFinds) {
   CTaxGroupItems items;

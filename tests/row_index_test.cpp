@@ -66,7 +66,7 @@ TEST_P(RowIndexOracle, GivesTheRowsAScanFindsInDocumentOrder) {
 INSTANTIATE_TEST_SUITE_P(Families, RowIndexOracle,
                          ::testing::Values(RowFamily{"OddlyWrittenNumbersAndTexts", OddlyWritten},
                                            RowFamily{"ManyWholeNumberGroups", ManyWholeNumbers}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 }  // namespace
 }  // namespace quorvel

@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Families, StatusPrefixesOracle,
                                            StatusFamily{"AmbiguousCustomers", AmbiguousCustomers, true},
                                            StatusFamily{"LettersAllAlong", LettersAllAlong, false},
                                            StatusFamily{"LongCustomerParts", LongCustomers, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Memory running out while a status is filed leaves the index trusting none of its filings, so

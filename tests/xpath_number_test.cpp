@@ -21,7 +21,9 @@ TEST(XPathNumber, AgreesOnBothSidesOfTheShortCut) {
   for (const auto& c : cases) {
     EXPECT_EQ(XPathNumber(c.text), c.number) << '"' << c.text << '"';
     // Minus zero is the key zero: it must not be told apart from it.
-    if (c.number == 0.0) EXPECT_FALSE(std::signbit(*XPathNumber(c.text))) << '"' << c.text << '"';
+    if (c.number == 0.0) {
+      EXPECT_FALSE(std::signbit(*XPathNumber(c.text))) << '"' << c.text << '"';
+    }
   }
 }
 
