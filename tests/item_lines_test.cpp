@@ -7,10 +7,10 @@
 
 #include "control/calculation.hpp"
 #include "control/request_intake.hpp"
+#include "control/transaction_rows.hpp"
 #include "lines/transaction_columns.hpp"
 #include "test_support.hpp"
 #include "xml/document.hpp"
-#include "control/transaction_rows.hpp"
 
 namespace quorvel {
 namespace {
@@ -83,7 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{R"(IsTaxable="-1")", true, 0, 0, 0, "G0", true},
         RowCase{R"(IsTaxable="0")", true, 0, 0, 0, "G0", false},
         RowCase{R"(LocInvItemID="12" InvItemID="A17")", true, 0, 0, 0, "G0", false, "I12", "IA17"},
-        RowCase{R"(LocInvItemID="" InvItemID=" x ")", true, 0, 0, 0, "G0", false, "I", "I x "}));
+        RowCase{R"(LocInvItemID="" InvItemID=" x ")", true, 0, 0, 0, "G0", false, "I", "I x "}),
+    [](const auto& instance) {
+      std::string attributes = instance.param.attributes;
+      std::erase(attributes, '"');
+      return testing::SpeltName(attributes);
+    });
 
 TEST(ItemLines, FindTheirTaxGroup) {
   CTaxGroups groups;

@@ -93,7 +93,8 @@ inline std::string TestName(std::string_view prose) {
 inline std::string SpeltName(std::string_view text) {
   static const std::map<char, std::string> kWords = {
       {' ', "blank"}, {'\t', "tab"},   {'\n', "newline"}, {'-', "minus"},  {'+', "plus"},   {'.', "point"},
-      {',', "comma"}, {'$', "dollar"}, {'%', "percent"},  {'(', "open"},   {')', "close"}, {'*', "times"}};
+      {',', "comma"}, {'$', "dollar"}, {'%', "percent"},  {'(', "open"},   {')', "close"}, {'*', "times"},
+      {'=', "is"}};
   if (text.empty()) return "empty";
   std::string name;
   bool inWord = false;  // the last thing written is a run of letters and digits
