@@ -6,7 +6,6 @@
 
 #include "test_support.hpp"
 #include "xml/attribute_reader.hpp"
-#include "xml/xpath_number.hpp"
 
 namespace quorvel::xml {
 namespace {
@@ -123,19 +122,6 @@ TEST(Document, DeepNestingDoesNotExhaustTheStack) {
   const std::vector<Element> rows = Rows(document);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Value(rows[0], "head"), "deep");
-}
-
-TEST(XPathNumber, ReadsWhatXPathReadsAsANumber) {
-  EXPECT_EQ(XPathNumber("7"), 7.0);
-  EXPECT_EQ(XPathNumber("07"), 7.0);
-  EXPECT_EQ(XPathNumber(" 7.0 "), 7.0);
-  EXPECT_EQ(XPathNumber("\n-7\t"), -7.0);
-  EXPECT_EQ(XPathNumber(".5"), 0.5);
-  EXPECT_EQ(XPathNumber("5."), 5.0);
-  EXPECT_EQ(XPathNumber("-0"), 0.0);
-  for (const char* text : {"", "+7", "7a", "1e3", "abc", "-", ".", "7 ]", "1 or 1=1", "--7"}) {
-    EXPECT_FALSE(XPathNumber(text)) << text;
-  }
 }
 
 }  // namespace
