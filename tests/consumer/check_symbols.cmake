@@ -10,7 +10,9 @@ find_program(NM nm REQUIRED)
 if(LIBRARY MATCHES "\\.a$")
   execute_process(COMMAND "${NM}" -C --defined-only "${LIBRARY}"
                   OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
-  string(REGEX MATCHALL "[^\n]* pugi::[^\n]*" clashing "${symbols}")
+  # Global symbols only (an upper-case type letter): a local one, such as a constant of pugixml's
+  # header that an unoptimised build keeps, cannot meet another library's.
+  string(REGEX MATCHALL "[^\n]* [A-Z] pugi::[^\n]*" clashing "${symbols}")
   if(clashing)
     list(LENGTH clashing count)
     list(GET clashing 0 first)
