@@ -46,7 +46,6 @@ class ColumnNames {
 // One row's values of the columns of a ColumnNames.
 class ColumnValues {
  public:
-
   // Whether the row has the column.
   bool Has(std::size_t column) const { return values_[column] != nullptr; }
   // The column's value, or nothing when the row has no such attribute.
