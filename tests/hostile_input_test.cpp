@@ -246,24 +246,13 @@ INSTANTIATE_TEST_SUITE_P(
                     kNoHeader}),
     testing::CaseName());
 
-// A detail row's number column that is refused as "is not a number".
-HostileCase NotANumber(const char* name, const std::string& column, const std::string& value) {
-  return {name, [=] { return Transaction(Detail(column + "=\"" + value + "\"")); },
-          Fails(errors::kTypeMismatch, "detail row at z:row 2: attribute \"" + column + "\": type mismatch: \"" +
-                                           value + "\" is not a number")};
-}
-
+// Texts that are no numbers are the conversions' tests; here, the edges of the ranges.
 INSTANTIATE_TEST_SUITE_P(
     Numbers, HostileTransactions,
     ::testing::Values(
         HostileCase{"400 digits", [] { return Transaction(Detail("ExtendedPrice=\"" + k400Nines + "\"")); },
                     Fails(errors::kOverflow, "detail row at z:row 2: attribute \"ExtendedPrice\": overflow: \"" +
                                                  kShownNines + "\" is outside the range of currency")},
-        NotANumber("an exponent", "QtyShipped", "1e400"), NotANumber("NaN", "NetPrice", "NaN"),
-        NotANumber("Infinity", "ExtendedPrice", "-Infinity"),
-        HostileCase{"hexadecimal", [] { return Transaction(R"(<z:row detail="1" IsSubItem="False" TaxGroupID="0x10"/>)"); },
-                    Fails(errors::kTypeMismatch,
-                          R"(detail row at z:row 2: attribute "TaxGroupID": type mismatch: "0x10" is not a number)")},
         HostileCase{"the lowest customer",
                     [] {
                       return Transaction(Detail(R"(ExtendedPrice="10")"),
@@ -280,9 +269,6 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"the lowest currency amount, taxed",
                     [] { return Transaction(Detail(R"(ExtendedPrice="-922337203685477.5808")")); },
                     Fails(errors::kOverflow, R"(tax "K1": currency overflow in 0 - -922337203685477.5808)")},
-        HostileCase{"amounts whose sum leaves the range",
-                    [] { return Transaction(Repeated(Detail(R"(ExtendedPrice="500000000000000")"), 2)); },
-                    Fails(errors::kOverflow, R"(tax "K1": currency overflow in 500000000000000 + 500000000000000)")},
         HostileCase{"the highest amount whose tax stays in range",
                     [] { return Transaction(Detail(R"(ExtendedPrice="153722867280912.9301")")); },
                     [](const std::string& answer) {
@@ -440,10 +426,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadTaxColumn("400 digits",
                      TaxRow("1", R"(Sequence="1" ThreshHold="0" Cutoff=")" + k400Nines + R"(" TaxRate="6" crTaxType="%")"),
                      errors::kOverflow, "\"Cutoff\": overflow: \"" + kShownNines + "\" is outside the range of currency"),
-        BadTaxColumn("an exponent", TaxRow("1", R"(Sequence="1e400" ThreshHold="0" Cutoff="0" TaxRate="6" crTaxType="%")"),
-                     errors::kTypeMismatch, R"("Sequence": type mismatch: "1e400" is not a number)"),
-        BadTaxColumn("NaN", TaxRow("1", R"(Sequence="1" ThreshHold="NaN" Cutoff="0" TaxRate="6" crTaxType="%")"),
-                     errors::kTypeMismatch, R"("ThreshHold": type mismatch: "NaN" is not a number)"),
         BadTaxColumn("an empty optional column", TaxRow("1") + R"( TaxGroupID="")", errors::kTypeMismatch,
                      R"("TaxGroupID": type mismatch: "" is not a number)"),
         BadTaxColumn("one past the 16-bit range",
@@ -457,9 +439,6 @@ INSTANTIATE_TEST_SUITE_P(
         HostileLoad{"Infinity", With("TaxModelData", Rowset({R"(TaxModelItemID="1" TaxID="Infinity")"})),
                     LoadFails(errors::kTypeMismatch, R"(TaxModelHdrData row 1: TaxModelData row 1: attribute "TaxID": )"
                                                      R"(type mismatch: "Infinity" is not a number)")},
-        HostileLoad{"hexadecimal", With("TaxGroupItemData", Rowset({R"(TaxGroupID="1" TaxID="1" IsTaxable="0x10")"})),
-                    LoadFails(errors::kTypeMismatch, "TaxGroupData row 1: TaxGroupItemData row 1: attribute \"IsTaxable\": type "
-                                                     "mismatch: \"0x10\" is neither True, False nor a number")},
         HostileLoad{"a taxable flag that is no Boolean",
                     With("TaxGroupItemData", Rowset({R"(TaxGroupID="1" TaxID="1" IsTaxable="T")"})),
                     LoadFails(errors::kTypeMismatch, "TaxGroupData row 1: TaxGroupItemData row 1: attribute \"IsTaxable\": type "

@@ -64,12 +64,6 @@ TEST(ResultWriter, EscapesWhatWouldBreakTheDocument) {
   EXPECT_NE(result.find("crTaxType = \"\t%\""), std::string::npos);  // only spaces are trimmed
 }
 
-TEST(AppendEscaped, LeavesOrdinaryTextUnchanged) {
-  std::string out;
-  AppendEscaped(out, "State Tax 'A' / 7% $");
-  EXPECT_EQ(out, "State Tax 'A' / 7% $");
-}
-
 // Each special character at every position of texts longer than a few words, and two in a
 // row: the text is scanned a word at a time, so a miss at any offset would show here.
 TEST(AppendEscaped, FindsEverySpecialCharacterWhereverItStands) {
