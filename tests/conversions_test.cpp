@@ -3,175 +3,107 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "test_support.hpp"
 
 namespace quorvel {
 namespace {
 
-using testing::ErrorNumberOf;
-constexpr int kOk = 0;
-
-struct LongCase {
-  const char* text;
-  std::int32_t value;  // when error is kOk
-  int error;
-};
-
-void PrintTo(const LongCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
-
-class ToLongCases : public ::testing::TestWithParam<LongCase> {};
-
-// Names a case after the text it converts.
-constexpr auto kNamedByText = [](const auto& instance) { return "text_" + testing::SpeltName(instance.param.text); };
-
-TEST_P(ToLongCases, ConvertOrFail) {
-  const LongCase c = GetParam();
-  if (c.error == kOk) {
-    EXPECT_EQ(ToLong(c.text), c.value) << '"' << c.text << '"';
-  } else {
-    EXPECT_EQ(ErrorNumberOf([&] { ToLong(c.text); }), c.error) << '"' << c.text << '"';
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Grammar, ToLongCases,
-    ::testing::Values(LongCase{"12", 12, kOk}, LongCase{"  12\t", 12, kOk}, LongCase{"+12", 12, kOk},
-                      LongCase{"-12", -12, kOk}, LongCase{"0042", 42, kOk}, LongCase{"5.", 5, kOk},
-                      LongCase{".5", 0, kOk}, LongCase{"-0", 0, kOk}, LongCase{"", 0, errors::kTypeMismatch},
-                      LongCase{"   ", 0, errors::kTypeMismatch}, LongCase{".", 0, errors::kTypeMismatch},
-                      LongCase{"-", 0, errors::kTypeMismatch}, LongCase{"1e3", 0, errors::kTypeMismatch},
-                      LongCase{"1,000", 0, errors::kTypeMismatch}, LongCase{"$5", 0, errors::kTypeMismatch},
-                      LongCase{"0x10", 0, errors::kTypeMismatch}, LongCase{"1 2", 0, errors::kTypeMismatch},
-                      LongCase{"--1", 0, errors::kTypeMismatch}, LongCase{"NaN", 0, errors::kTypeMismatch},
-                      LongCase{"Infinity", 0, errors::kTypeMismatch}, LongCase{"abc", 0, errors::kTypeMismatch}),
-    kNamedByText);
-
-INSTANTIATE_TEST_SUITE_P(
-    HalfToEven, ToLongCases,
-    ::testing::Values(LongCase{"12.5", 12, kOk}, LongCase{"13.5", 14, kOk}, LongCase{"-12.5", -12, kOk},
-                      LongCase{"-13.5", -14, kOk}, LongCase{"12.51", 13, kOk},
-                      LongCase{"12.4999999999999999999", 12, kOk},
-                      LongCase{"12.5000000000000000001", 13, kOk}, LongCase{"0.5", 0, kOk},
-                      LongCase{"1.5", 2, kOk}),
-    kNamedByText);
-
-INSTANTIATE_TEST_SUITE_P(
-    Range, ToLongCases,
-    ::testing::Values(LongCase{"2147483647", 2147483647, kOk}, LongCase{"-2147483648", -2147483647 - 1, kOk},
-                      LongCase{"2147483648", 0, errors::kOverflow}, LongCase{"-2147483649", 0, errors::kOverflow},
-                      LongCase{"2147483647.5", 0, errors::kOverflow},  // rounds to 2147483648
-                      LongCase{"2147483647.49", 2147483647, kOk},
-                      LongCase{"-2147483648.5", -2147483647 - 1, kOk},  // rounds to even, in range
-                      LongCase{"000000000000000000000000000000000000000001", 1, kOk},
-                      LongCase{"99999999999999999999", 0, errors::kOverflow},  // past the short cut
-                      LongCase{"9999999999999999999999999999999999999999999", 0, errors::kOverflow}),
-    kNamedByText);
-
-struct IntegerCase {
-  const char* text;
-  std::int16_t value;
-  int error;
-};
-
-TEST(ToInteger, HasTheSixteenBitRange) {
-  const IntegerCase cases[] = {{"32767", 32767, kOk},        {"-32768", -32768, kOk},
-                               {"32768", 0, errors::kOverflow}, {"-32769", 0, errors::kOverflow},
-                               {"32766.5", 32766, kOk},      {"32767.5", 0, errors::kOverflow},
-                               {" 7 ", 7, kOk},              {"seven", 0, errors::kTypeMismatch}};
-  for (const IntegerCase& c : cases) {
-    if (c.error == kOk) {
-      EXPECT_EQ(ToInteger(c.text), c.value) << c.text;
-    } else {
-      EXPECT_EQ(ErrorNumberOf([&] { ToInteger(c.text); }), c.error) << c.text;
-    }
-  }
-}
-
-struct CurrencyCase {
-  const char* text;
-  std::int64_t units;
-  int error;
-};
-
-void PrintTo(const CurrencyCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
-
-class ToCurrencyCases : public ::testing::TestWithParam<CurrencyCase> {};
-
-TEST_P(ToCurrencyCases, ConvertOrFail) {
-  const CurrencyCase c = GetParam();
-  if (c.error == kOk) {
-    EXPECT_EQ(ToCurrency(c.text).Units(), c.units) << '"' << c.text << '"';
-  } else {
-    EXPECT_EQ(ErrorNumberOf([&] { ToCurrency(c.text); }), c.error) << '"' << c.text << '"';
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ToCurrencyCases,
-    ::testing::Values(
-        CurrencyCase{"12.34567", 123457, kOk}, CurrencyCase{"12.34565", 123456, kOk},  // half to even
-        CurrencyCase{"12.34575", 123458, kOk}, CurrencyCase{"12.345650001", 123457, kOk},
-        CurrencyCase{"-12.34565", -123456, kOk}, CurrencyCase{"-12.34567", -123457, kOk},
-        CurrencyCase{"0.00005", 0, kOk}, CurrencyCase{"0.00015", 2, kOk}, CurrencyCase{"17.50", 175000, kOk},
-        CurrencyCase{" 1.5 ", 15000, kOk}, CurrencyCase{".5", 5000, kOk}, CurrencyCase{"5.", 50000, kOk},
-        CurrencyCase{"+3", 30000, kOk}, CurrencyCase{"0", 0, kOk}, CurrencyCase{"-0", 0, kOk},
-        CurrencyCase{"-.5", -5000, kOk}, CurrencyCase{"+1.5", 15000, kOk}, CurrencyCase{" 1.5", 15000, kOk},
-        CurrencyCase{"1234567890123.4567", 12345678901234567, kOk},   // the longest the short cut reads
-        CurrencyCase{"12345678901234.5678", 123456789012345678, kOk},  // one digit more: the general path
-        CurrencyCase{"922337203685477", 9223372036854770000, kOk},
-        // Sixteen whole digits without places: scaled to units they no longer fit 64 bits.
-        CurrencyCase{"1844674407370956", 0, errors::kOverflow},
-        CurrencyCase{"922337203685477.5807", 9223372036854775807, kOk},
-        CurrencyCase{"-922337203685477.5808", -9223372036854775807 - 1, kOk},
-        CurrencyCase{"922337203685477.5808", 0, errors::kOverflow},
-        CurrencyCase{"922337203685477.58075", 0, errors::kOverflow},  // the fifth decimal rounds it out
-        CurrencyCase{"-922337203685477.5809", 0, errors::kOverflow},
-        CurrencyCase{"1e400", 0, errors::kTypeMismatch}, CurrencyCase{"", 0, errors::kTypeMismatch},
-        CurrencyCase{"12,5", 0, errors::kTypeMismatch}, CurrencyCase{"(5)", 0, errors::kTypeMismatch},
-        CurrencyCase{"1.2.3", 0, errors::kTypeMismatch}, CurrencyCase{"-", 0, errors::kTypeMismatch},
-        CurrencyCase{"--1", 0, errors::kTypeMismatch}),
-    kNamedByText);
-
-TEST(ToCurrency, HandlesFourHundredDigits) {
-  const std::string whole(400, '9');
-  EXPECT_EQ(ErrorNumberOf([&] { ToCurrency(whole); }), errors::kOverflow);
-  const std::string fraction = "0." + std::string(400, '0') + "1";
-  EXPECT_EQ(ToCurrency(fraction).Units(), 0);
-  const std::string zeros = std::string(400, '0') + "1.25";
-  EXPECT_EQ(ToCurrency(zeros).Units(), 12500);
-}
-
-struct BooleanCase {
-  const char* text;
-  bool value;
-  int error;
-};
-
-TEST(ToBoolean, TakesWordsInAnyCaseOrNumbers) {
-  const BooleanCase cases[] = {
-      {"True", true, kOk},   {"TRUE", true, kOk},    {"tRUE", true, kOk},  {"false", false, kOk},
-      {"FALSE", false, kOk}, {"1", true, kOk},       {"-1", true, kOk},    {"2", true, kOk},
-      {"0", false, kOk},     {"0.0", false, kOk},    {"0.001", true, kOk}, {" 0 ", false, kOk},
-      {" true ", true, kOk}, {"T", false, errors::kTypeMismatch},     {"yes", false, errors::kTypeMismatch},
-      {"", false, errors::kTypeMismatch},  {"Truee", false, errors::kTypeMismatch}};
-  for (const BooleanCase& c : cases) {
-    if (c.error == kOk) {
-      EXPECT_EQ(ToBoolean(c.text), c.value) << '"' << c.text << '"';
-    } else {
-      EXPECT_EQ(ErrorNumberOf([&] { ToBoolean(c.text); }), c.error) << '"' << c.text << '"';
-    }
-  }
-}
-
-// What a conversion gives: its value as text, or its error's number and message.
+// What a conversion gives: its value as text, or "error N: description".
 template <typename Convert>
 std::string Outcome(Convert convert) {
   std::string outcome;
   if (const auto caught = testing::ErrorOf([&] { outcome = std::to_string(convert()); })) {
-    return std::to_string(caught->number) + ": " + caught->description;
+    return "error " + std::to_string(caught->number) + ": " + caught->description;
   }
   return outcome;
+}
+
+// A text and what converting it gives: the value as text, or kMismatch or kOverflow.
+struct Conversion {
+  std::string text;
+  const char* outcome;
+};
+
+constexpr const char* kMismatch = "error 13";
+constexpr const char* kOverflow = "error 6";
+
+// Checks every case of a table against one conversion; errors by number.
+template <typename Convert>
+void ExpectOutcomes(const std::vector<Conversion>& cases, Convert convert) {
+  for (const Conversion& c : cases) {
+    const std::string outcome = Outcome([&] { return convert(c.text); });
+    EXPECT_EQ(outcome.substr(0, outcome.find(':')), c.outcome) << '"' << c.text << '"';
+  }
+}
+
+// The tables read NUL-terminated texts, as rows are read; TerminatedTexts holds the measured
+// forms to them.
+const auto kToLong = [](const std::string& text) { return ToLong(text.c_str()); };
+const auto kToCurrencyUnits = [](const std::string& text) { return ToCurrency(text.c_str()).Units(); };
+
+TEST(ToLong, FollowsTheNumberGrammar) {
+  ExpectOutcomes({{"12", "12"}, {"  12\t", "12"}, {"+12", "12"}, {"-12", "-12"}, {"0042", "42"}, {"5.", "5"},
+                  {".5", "0"}, {"-0", "0"}, {"", kMismatch}, {"   ", kMismatch}, {".", kMismatch}, {"-", kMismatch},
+                  {"1e3", kMismatch}, {"1,000", kMismatch}, {"$5", kMismatch}, {"0x10", kMismatch},
+                  {"1 2", kMismatch}, {"--1", kMismatch}, {"NaN", kMismatch}, {"Infinity", kMismatch},
+                  {"abc", kMismatch}},
+                 kToLong);
+}
+
+TEST(ToLong, RoundsHalfToEven) {
+  ExpectOutcomes({{"12.5", "12"}, {"13.5", "14"}, {"-12.5", "-12"}, {"-13.5", "-14"}, {"12.51", "13"},
+                  {"12.4999999999999999999", "12"}, {"12.5000000000000000001", "13"}, {"0.5", "0"}, {"1.5", "2"}},
+                 kToLong);
+}
+
+TEST(ToLong, HasTheThirtyTwoBitRange) {
+  ExpectOutcomes({{"2147483647", "2147483647"},
+                  {"-2147483648", "-2147483648"},
+                  {"2147483648", kOverflow},
+                  {"-2147483649", kOverflow},
+                  {"2147483647.5", kOverflow},  // rounds to 2147483648
+                  {"2147483647.49", "2147483647"},
+                  {"-2147483648.5", "-2147483648"},  // rounds to even, in range
+                  {"000000000000000000000000000000000000000001", "1"},
+                  {"99999999999999999999", kOverflow},  // past the short cut
+                  {std::string(43, '9'), kOverflow}},
+                 kToLong);
+}
+
+TEST(ToInteger, HasTheSixteenBitRange) {
+  ExpectOutcomes({{"32767", "32767"}, {"-32768", "-32768"}, {"32768", kOverflow}, {"-32769", kOverflow},
+                  {"32766.5", "32766"}, {"32767.5", kOverflow}, {" 7 ", "7"}, {"seven", kMismatch}},
+                 [](const std::string& text) { return ToInteger(text); });
+}
+
+// Amounts in units of 0.0001.
+TEST(ToCurrency, RoundsToFourPlacesHalfToEvenWithinTheRange) {
+  ExpectOutcomes(
+      {{"12.34567", "123457"}, {"12.34565", "123456"}, {"12.34575", "123458"}, {"12.345650001", "123457"},
+       {"-12.34565", "-123456"}, {"-12.34567", "-123457"}, {"0.00005", "0"}, {"0.00015", "2"}, {"17.50", "175000"},
+       {" 1.5 ", "15000"}, {".5", "5000"}, {"5.", "50000"}, {"+3", "30000"}, {"0", "0"}, {"-0", "0"},
+       {"-.5", "-5000"}, {"+1.5", "15000"}, {" 1.5", "15000"},
+       {"1234567890123.4567", "12345678901234567"},    // the longest the short cut reads
+       {"12345678901234.5678", "123456789012345678"},  // one digit more: the general path
+       {"922337203685477", "9223372036854770000"},
+       {"1844674407370956", kOverflow},  // sixteen whole digits no longer fit 64 bits as units
+       {"922337203685477.5807", "9223372036854775807"}, {"-922337203685477.5808", "-9223372036854775808"},
+       {"922337203685477.5808", kOverflow},
+       {"922337203685477.58075", kOverflow},  // the fifth decimal rounds it out
+       {"-922337203685477.5809", kOverflow}, {"1e400", kMismatch}, {"", kMismatch}, {"12,5", kMismatch},
+       {"(5)", kMismatch}, {"1.2.3", kMismatch}, {"-", kMismatch}, {"--1", kMismatch},
+       {std::string(400, '9'), kOverflow}, {"0." + std::string(400, '0') + "1", "0"},
+       {std::string(400, '0') + "1.25", "12500"}},
+      kToCurrencyUnits);
+}
+
+TEST(ToBoolean, TakesWordsInAnyCaseOrNumbers) {
+  ExpectOutcomes({{"True", "1"}, {"TRUE", "1"}, {"tRUE", "1"}, {"false", "0"}, {"FALSE", "0"}, {"1", "1"},
+                  {"-1", "1"}, {"2", "1"}, {"0", "0"}, {"0.0", "0"}, {"0.001", "1"}, {" 0 ", "0"}, {" true ", "1"},
+                  {"T", kMismatch}, {"yes", kMismatch}, {"", kMismatch}, {"Truee", kMismatch}},
+                 [](const std::string& text) { return ToBoolean(text.c_str()); });
 }
 
 // Values of a parsed row are read as NUL-terminated texts, without measuring them first.
