@@ -67,7 +67,7 @@ void RecordInFolder(const ResultFolder& folder, const InputFile& file, Outcome& 
 Outcome Calculate(const ReferenceTables& tables, const InputFile& file, const ResultFolder* folder) {
   Outcome outcome;
   try {
-    outcome.text = CalculateTaxes(tables, ReadFile(file.path, file.kinds), outcome.refusal);
+    outcome.text = CalculateTaxes(tables, ReadWholeFile(file.path, file.kinds), outcome.refusal);
     if (folder != nullptr) RecordInFolder(*folder, file, outcome);
   } catch (const Error& error) {
     Fail(outcome, error.number(), error.description());

@@ -6,7 +6,6 @@
 
 #include "commands.hpp"
 #include "quorvel/quorvel.hpp"
-#include "read_file.hpp"
 #include "standard_output.hpp"
 #include "tables_source.hpp"
 #include "usage_error.hpp"
@@ -22,7 +21,7 @@ std::string ReadTransaction(const std::string& file) {
                      "\" is a folder (batch calculates a folder's documents)");
   }
   try {
-    return standardInput ? ReadStandardInput() : ReadFile(file, FileKinds::kAny);
+    return standardInput ? ReadStandardInput() : ReadWholeFile(file, FileKinds::kAny);
   } catch (const Error& error) {
     const std::string name = standardInput ? "standard input" : "\"" + file + "\"";
     throw Error(error.number(), name + ": " + error.description());

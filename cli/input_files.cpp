@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "quorvel/quorvel.hpp"
-#include "tool_errors.hpp"
 #include "usage_error.hpp"
 
 namespace quorvel::cli {
@@ -34,7 +33,7 @@ bool IsTransactionEntry(const fs::directory_entry& entry) {
 }
 
 [[noreturn]] void CannotReadFolder(const std::string& folder, const std::error_code& error) {
-  throw Error(errors::kCannotRead, "cannot read the folder \"" + folder + "\": " + error.message());
+  throw Error(quorvel::errors::kCannotRead, "cannot read the folder \"" + folder + "\": " + error.message());
 }
 
 // The transaction files in `folder`, in name order (by path below it, when recursive).

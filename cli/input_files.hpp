@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "read_file.hpp"
+#include "quorvel/quorvel.hpp"
 
 namespace quorvel::cli {
 

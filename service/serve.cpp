@@ -1,7 +1,5 @@
 #include "serve.hpp"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -21,9 +19,15 @@ namespace {
 // stops the start, so that reloading is never open to an empty token.
 std::optional<Digest> ReadAdminToken(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
-  std::string token((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file.is_open() || file.bad()) throw std::runtime_error("cannot read the admin token file \"" + path + "\"");
+  std::string token;
+  try {
+    token = ReadWholeFile(path, FileKinds::kAny);
+  } catch (const Error& error) {
+    // The reader's "cannot read: why", with the file named.
+    const std::string& description = error.description();
+    throw std::runtime_error("cannot read the admin token file \"" + path + "\"" +
+                             description.substr(description.find(':')));
+  }
   if (!token.empty() && token.back() == '\n') token.pop_back();
   if (!token.empty() && token.back() == '\r') token.pop_back();
   if (token.empty()) throw std::runtime_error("the admin token file \"" + path + "\" is empty");

@@ -1,8 +1,6 @@
 #include "table_store.hpp"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -13,18 +11,15 @@ namespace {
 
 std::string ReadIsland(const std::filesystem::path& folder, const std::string& islandId) {
   const std::string fileName = islandId + ".xml";
-  // Only a regular file: a FIFO would hold the reload until a writer came, a folder reads empty.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(folder / fileName, error)) {
-    throw Error(errors::kIslandMissing, "island \"" + islandId + "\": cannot read " + fileName +
-                                            ": it is not a regular file");
+  // Only a regular file: a FIFO would hold the reload until a writer came.
+  try {
+    return ReadWholeFile((folder / fileName).string(), FileKinds::kRegularOnly);
+  } catch (const Error& error) {
+    // The reader's "cannot read: why", with the island and the file named.
+    const std::string& description = error.description();
+    throw Error(errors::kIslandMissing,
+                "island \"" + islandId + "\": cannot read " + fileName + description.substr(description.find(':')));
   }
-  std::ifstream file(folder / fileName, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file.is_open() || file.bad()) {
-    throw Error(errors::kIslandMissing, "island \"" + islandId + "\": cannot read " + fileName);
-  }
-  return text;
 }
 
 }  // namespace

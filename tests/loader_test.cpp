@@ -113,7 +113,7 @@ TEST(Loader, FolderHostNamesTheMissingFile) {
   const auto caught = testing::ErrorOf([] { LoadReferenceTables(*MakeFolderHost("/nonexistent")); });
   ASSERT_TRUE(caught);
   EXPECT_EQ(caught->number, errors::kIslandMissing);
-  EXPECT_EQ(caught->description, "island \"taxData\": cannot read \"/nonexistent/taxData.xml\"");
+  EXPECT_EQ(caught->description, "island \"taxData\": cannot read \"/nonexistent/taxData.xml\": No such file or directory");
 }
 
 // A host page that answers every island with no document at all.

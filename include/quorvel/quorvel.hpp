@@ -31,6 +31,7 @@ inline constexpr int kObjectNotSet = 91;    // a missing attribute, tax model or
 inline constexpr int kDuplicateKey = 457;   // a key already held by a collection
 inline constexpr int kIslandMissing = 1001; // the host page cannot give a data island
 inline constexpr int kBadRow = 1002;        // an island row that cannot be loaded for another reason
+inline constexpr int kCannotRead = 2001;    // a file or standard input cannot be read
 }  // namespace errors
 
 // The one exception type of the library: an error number and a description saying what failed
@@ -73,6 +74,18 @@ class QUORVEL_API HostPage {
   // The island `islandId` as a parsed rowset document; throws Error when it cannot.
   virtual IslandDocument Island(std::string_view islandId) const = 0;
 };
+
+// Which kinds of file ReadWholeFile accepts.
+enum class FileKinds {
+  kAny,          // whatever the user named: a pipe, /dev/stdin, a regular file
+  kRegularOnly,  // found in a folder: a FIFO or device there is refused, never waited on
+};
+
+// The whole content of the file at `path`; throws Error (kCannotRead, "cannot read: " and why).
+QUORVEL_API std::string ReadWholeFile(const std::string& path, FileKinds kinds);
+
+// The whole of standard input; throws as ReadWholeFile does (a closed standard input included).
+QUORVEL_API std::string ReadStandardInput();
 
 // A host page whose islands are files named after their identifiers (taxData.xml, ...) in a folder.
 QUORVEL_API std::shared_ptr<HostPage> MakeFolderHost(std::string folder);

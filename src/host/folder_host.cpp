@@ -1,8 +1,4 @@
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <system_error>
 
 #include "common/error.hpp"
 #include "quorvel/quorvel.hpp"
@@ -17,25 +13,22 @@ class FolderHost final : public HostPage {
 
   IslandDocument Island(std::string_view islandId) const override {
     const std::string path = folder_ + "/" + std::string(islandId) + ".xml";
-    const auto cannotRead = [&](std::string_view why) {
-      Raise(errors::kIslandMissing,
-            "island " + Quoted(islandId) + ": cannot read " + Quoted(path) + (why.empty() ? "" : ": ") + std::string(why));
-    };
-    // Only a regular file: opening a FIFO would wait for a writer, and a folder reads as empty.
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!error && !std::filesystem::is_regular_file(status)) {
-      cannotRead(std::filesystem::is_directory(status) ? "it is a folder" : "it is not a regular file");
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) cannotRead("");
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) cannotRead("read error");
-    return ParseIsland(islandId, text.str());
+    return ParseIsland(islandId, ReadIsland(islandId, path));
   }
 
  private:
+  // Only a regular file: opening a FIFO would wait for a writer.
+  static std::string ReadIsland(std::string_view islandId, const std::string& path) {
+    try {
+      return ReadWholeFile(path, FileKinds::kRegularOnly);
+    } catch (const Error& error) {
+      // The reader's "cannot read: why", with the island and the file named.
+      const std::string& description = error.description();
+      Raise(errors::kIslandMissing, "island " + Quoted(islandId) + ": cannot read " + Quoted(path) +
+                                        description.substr(description.find(':')));
+    }
+  }
+
   std::string folder_;
 };
 

@@ -159,9 +159,9 @@ class CommandLine(unittest.TestCase):
             ("unreadable in batch", ["batch", "-q", "/proc/self/mem"], 1,
              "quorvel: /proc/self/mem: error 2001: cannot read: Input/output error\n"),
             ("island is a folder", ["tables", "--tables", self.path("folder-island")], 1, 'quorvel: error 1001: island '
-             f'"TaxGroupData": cannot read "{self.path("folder-island", "TaxGroupData.xml")}": it is a folder\n'),
+             f'"TaxGroupData": cannot read "{self.path("folder-island", "TaxGroupData.xml")}": not a regular file\n'),
             ("island is a FIFO", ["tables", "--tables", self.path("fifo-island")], 1, 'quorvel: error 1001: island '
-             f'"TaxModelData": cannot read "{self.path("fifo-island", "TaxModelData.xml")}": it is not a regular file\n'),
+             f'"TaxModelData": cannot read "{self.path("fifo-island", "TaxModelData.xml")}": not a regular file\n'),
             ("tables to a full disk", ["tables", "/dev/full"], 1, full),
             ("calc to a full disk", ["calc", GOOD, "/dev/full"], 1, full),
             ("batch to a full disk", ["batch", "-q", GOOD, "/dev/full"], 1, full),

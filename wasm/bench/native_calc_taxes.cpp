@@ -4,21 +4,20 @@
 // Usage: quorvel_native_calc_bench TABLES_FOLDER TRANSACTION_FILE [--benchmark_... flags]
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "quorvel/quorvel.hpp"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot read \"" + path + "\"");
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+// The transaction document, its file named in the error when it cannot be read.
+std::string ReadTransaction(const std::string& path) {
+  try {
+    return quorvel::ReadWholeFile(path, quorvel::FileKinds::kAny);
+  } catch (const quorvel::Error& error) {
+    throw quorvel::Error(error.number(), "\"" + path + "\": " + error.description());
+  }
 }
 
 }  // namespace
@@ -32,7 +31,7 @@ int main(int argc, char** argv) {
   try {
     const quorvel::CQuorvel control(quorvel::MakeFolderHost(argv[1]));
     control.LoadTables();
-    const std::string transaction = ReadFile(argv[2]);
+    const std::string transaction = ReadTransaction(argv[2]);
     benchmark::RegisterBenchmark("CalcTaxes", [&](benchmark::State& state) {
       for (auto _ : state) benchmark::DoNotOptimize(control.CalcTaxes(transaction));
     })->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,5 @@
-#include "read_file.hpp"
-
+// Reading a whole file or standard input with POSIX calls, so that every failure has its reason:
+// a stream would take a read error in mid-file for the end of the file.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,15 +8,13 @@
 #include <string>
 #include <system_error>
 
+#include "common/error.hpp"
 #include "quorvel/quorvel.hpp"
-#include "tool_errors.hpp"
 
-namespace quorvel::cli {
+namespace quorvel {
 namespace {
 
-[[noreturn]] void CannotRead(const std::string& why) {
-  throw Error(errors::kCannotRead, "cannot read: " + why);
-}
+[[noreturn]] void CannotRead(const std::string& why) { Raise(errors::kCannotRead, "cannot read: " + why); }
 
 [[noreturn]] void CannotRead(int error) { CannotRead(std::system_category().message(error)); }
 
@@ -54,14 +52,20 @@ class FileDescriptor {
   int fd_;
 };
 
-}  // namespace
-
-std::string ReadFile(const std::string& path, FileKinds kinds) {
+int OpenForReading(const std::string& path, FileKinds kinds) {
   // Opening a FIFO waits for a writer: found in a folder, it must not even be waited on.
   const int flags = O_RDONLY | O_CLOEXEC | (kinds == FileKinds::kRegularOnly ? O_NONBLOCK : 0);
-  const int opened = open(path.c_str(), flags);
-  if (opened < 0) CannotRead(errno);
-  const FileDescriptor fd(opened);
+  for (;;) {
+    const int fd = open(path.c_str(), flags);
+    if (fd >= 0) return fd;
+    if (errno != EINTR) CannotRead(errno);
+  }
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path, FileKinds kinds) {
+  const FileDescriptor fd(OpenForReading(path, kinds));
   if (kinds == FileKinds::kRegularOnly) {
     struct stat info {};
     if (fstat(fd.get(), &info) != 0) CannotRead(errno);
@@ -72,4 +76,4 @@ std::string ReadFile(const std::string& path, FileKinds kinds) {
 
 std::string ReadStandardInput() { return ReadAll(STDIN_FILENO); }
 
-}  // namespace quorvel::cli
+}  // namespace quorvel
