@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
+
+#include "quorvel/quorvel.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -32,12 +33,13 @@ std::vector<std::filesystem::path> InputFiles(int argc, char** argv) {
 }
 
 bool Replay(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "replay: cannot read %s\n", file.c_str());
+  std::string bytes;
+  try {
+    bytes = quorvel::ReadWholeFile(file.string(), quorvel::FileKinds::kAny);
+  } catch (const quorvel::Error& error) {
+    std::fprintf(stderr, "replay: %s: %s\n", file.c_str(), error.description().c_str());
     return false;
   }
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   return true;
 }

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,12 +21,7 @@ struct GoldenSet {
   std::string transactions;  // folder of NAME.xml and NAME.expected
 };
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string ReadFile(const fs::path& path) { return ReadWholeFile(path.string(), FileKinds::kRegularOnly); }
 
 std::vector<fs::path> Transactions(const std::string& folder) {
   std::vector<fs::path> found;

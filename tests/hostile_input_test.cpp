@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 #include <pugixml.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -569,13 +568,6 @@ TEST(HostileTexts, MarkupInValuesIsEscapedInTheResult) {
 
 // ---- Example islands where every row lacks one column ----
 
-std::string ExampleIsland(const std::string& island) {
-  std::ifstream file(testing::ExamplesDir() + "/tables/" + island + ".xml", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 // `text` without any attribute written ` column="..."`.
 std::string WithoutColumn(std::string text, const std::string& column) {
   const std::string opening = " " + column + "=\"";
@@ -621,7 +613,7 @@ TEST(HostileExampleIslands, EveryRowLackingAColumnFailsAtTheFirstRowThatNeedsIt)
   };
   for (const MissingColumn& c : cases) {
     IslandTexts islands;
-    for (const char* id : kIslandIds) islands[id] = ExampleIsland(id);
+    for (const char* id : kIslandIds) islands[id] = testing::ExampleText("tables/" + std::string(id) + ".xml");
     const std::string stripped = WithoutColumn(islands[c.island], c.column);
     ASSERT_NE(stripped, islands[c.island]) << c.island << " has no column " << c.column;
     islands[c.island] = stripped;

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,12 +32,7 @@ Answer Calculate(const ReferenceTables& tables, const std::string& text) {
   }
 }
 
-std::string ReadExample(const std::string& name) {
-  std::ifstream file(testing::ExamplesDir() + "/transactions/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string ReadExample(const std::string& name) { return testing::ExampleText("transactions/" + name); }
 
 // The example transactions, each for several customers (exempt in different ways or not at
 // all) and quantities, and a few that fail.

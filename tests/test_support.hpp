@@ -120,4 +120,9 @@ struct CaseName {
 // The folder of the bundled example data.
 inline std::string ExamplesDir() { return std::string(QUORVEL_SOURCE_DIR) + "/examples"; }
 
+// The text of a file of the example data ("tables/taxData.xml").
+inline std::string ExampleText(const std::string& file) {
+  return ReadWholeFile(ExamplesDir() + "/" + file, FileKinds::kRegularOnly);
+}
+
 }  // namespace quorvel::testing
