@@ -6,7 +6,6 @@
 
 #include "control/calculation.hpp"
 #include "control/request_intake.hpp"
-#include "control/tax_window.hpp"
 #include "lines/tax_lines.hpp"
 #include "reference/loader.hpp"
 #include "test_support.hpp"
@@ -79,22 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Pair{"TaxableEmptyType", true, 1, false, "", "taxable", true},
                       Pair{"TypeComparedExactly", true, 1, false, "$ ", "taxable", true}),
     [](const ::testing::TestParamInfo<Pair>& instance) { return instance.param.name; });
-
-TEST(TaxWindow, IncludesTheThresholdAndExcludesTheCutOff) {
-  const struct {
-    std::int64_t threshold, cutoff, price;
-    bool inside;
-  } cases[] = {{10, 20, 100000, true},  {10, 20, 199900, true},  {10, 20, 99900, false},
-               {10, 20, 200000, false}, {10, 0, 10000000, true}, {10, 0, 99900, false},
-               {0, -1, 50000, false},   {-5, 0, -40000, true},   {0, 0, 0, true}};
-  for (const auto& c : cases) {
-    CTax tax;
-    tax.ThreshHold = Whole(c.threshold);
-    tax.CutOff = Whole(c.cutoff);
-    EXPECT_EQ(InsideTaxWindow(Units(c.price), tax), c.inside)
-        << c.threshold << ".." << c.cutoff << " at " << c.price;
-  }
-}
 
 TEST(BaseAccumulation, ItemsOutsideTheWindowAreListedWithoutQuantity) {
   CTaxGroups groups;

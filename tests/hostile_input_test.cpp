@@ -231,18 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         HostileCase{"a NUL byte in a value",
                     [] { return Transaction(Detail("ExtendedPrice=\"1\" LocInvItemID=\"a\0b\""s)); }, kNoHeader},
-        HostileCase{"a NUL byte before the document", [] { return "\0"s + Transaction(""); }, kNoHeader},
-        HostileCase{"invalid UTF-8 in a text",
-                    [] { return Transaction(Detail("ExtendedPrice=\"1\" LocInvItemID=\"\xff\xfe\xc3(\"")); }, kNoHeader},
-        HostileCase{"invalid UTF-8 in a number", [] { return HeaderOnly("CustomerID=\"1\" TaxModel=\"1\xc0\""); },
-                    kNoHeader},
-        HostileCase{"a UTF-16 document",
-                    [] {
-                      std::string wide = "\xff\xfe";
-                      for (char c : Transaction("")) wide += {c, '\0'};
-                      return wide;
-                    },
-                    kNoHeader}),
+        HostileCase{"a NUL byte before the document", [] { return "\0"s + Transaction(""); }, kNoHeader}),
     testing::CaseName());
 
 // Texts that are no numbers are the conversions' tests; here, the edges of the ranges.
@@ -258,10 +247,6 @@ INSTANTIATE_TEST_SUITE_P(
                                          R"(<z:row head="1" CustomerID="-2147483648" TaxModel="1"/>)");
                     },
                     OneTaxRow("10", "0.6")},
-        HostileCase{"the highest tax model, not in the table",
-                    [] { return HeaderOnly(R"(CustomerID="1" TaxModel="2147483647")"); },
-                    Fails(errors::kObjectNotSet, R"(header row: attribute "TaxModel", value "2147483647": )"
-                                                 R"(tax model "K2147483647" is not in the tax model table)")},
         HostileCase{"the highest currency amount, taxed",
                     [] { return Transaction(Detail(R"(ExtendedPrice="922337203685477.5807")")); },
                     Fails(errors::kOverflow, R"(tax "K1": currency overflow in 922337203685477.5807 * 6)")},
@@ -401,17 +386,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Loads([](const ReferenceTables&, const TablesView& view) {
                       EXPECT_EQ(view.taxes.at(0).description.size(), 50'000'000u);
                     })},
-        HostileLoad{"internal entities", With("taxData", [] { return LaughsDoctype() + Rowset({TaxRow("1")}); }),
-                    NotWellFormed("taxData", "a DTD is not accepted at line 1, column 1")},
         HostileLoad{"an external entity",
                     With("taxData",
                          [] {
                            return R"(<!DOCTYPE xml [<!ENTITY ext SYSTEM ")" + DiskText() + R"(">]>)" +
                                   Rowset({R"(iKey="1" Description="&ext;" )" + kTaxColumns});
                          }),
-                    NotWellFormed("taxData", "a DTD is not accepted at line 1, column 1")},
-        HostileLoad{"invalid UTF-8", With("taxData", Rowset({"iKey=\"1\" Description=\"\xc3\x28\xa0\" " + kTaxColumns})),
-                    NotWellFormed("taxData", "malformed UTF-8 at line 3, column 31")}),
+                    NotWellFormed("taxData", "a DTD is not accepted at line 1, column 1")}),
     testing::CaseName());
 
 // A tax row whose `column` is refused with the given message.

@@ -139,15 +139,5 @@ TEST(TaxAmounts, EqualSequencesAndPerUnitTaxes) {
   EXPECT_EQ(later->ExemptDollars, C("0"));         // the flag has no effect without a group
 }
 
-TEST(TaxAmounts, OverflowIsAnError) {
-  ReferenceTables tables;
-  CTaxLines lines(tables);
-  CTaxLine* line = &lines.AddItem(tables.Taxes->AddItem(1, 0, 0, "", 1, {}, {}, C("100"), "%", false).get());
-  line->TaxableDollars = Currency::FromUnits(std::numeric_limits<std::int64_t>::min());
-  EXPECT_EQ(testing::ErrorNumberOf([&] { ComputeTaxAmount(*line, lines, false); }), errors::kOverflow);
-  line->TaxableDollars = C("922337203685477");
-  EXPECT_EQ(testing::ErrorNumberOf([&] { ComputeTaxAmount(*line, lines, false); }), errors::kOverflow);
-}
-
 }  // namespace
 }  // namespace quorvel
