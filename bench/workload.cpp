@@ -1,7 +1,11 @@
 #include "workload.hpp"
 
+#include <array>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
+
+#include "quorvel/quorvel.hpp"
 
 namespace quorvel::bench {
 namespace {
@@ -93,6 +97,13 @@ void StatusRow(RowsetWriter& out, int customer, int kind, int subject) {
       .EndRow();
 }
 
+// The islands' texts keyed by identifier, given in the order of kIslandIds.
+IslandTexts ByIslandId(const std::array<RowsetWriter*, std::size(kIslandIds)>& islands) {
+  IslandTexts texts;
+  for (std::size_t i = 0; i < islands.size(); ++i) texts.emplace(kIslandIds[i], islands[i]->Finish());
+  return texts;
+}
+
 }  // namespace
 
 IslandTexts CalculationIslands(int taxCount) {
@@ -120,9 +131,7 @@ IslandTexts CalculationIslands(int taxCount) {
   StatusRow(statuses, kExemptCustomer, 1, 3);
   StatusRow(statuses, kExemptCustomer, 2, 1005);
   for (int i = 0; i < kOtherCustomers; ++i) StatusRow(statuses, 2000 + i, i % 3, 1 + i % 10);
-  return {{"taxData", taxes.Finish()},           {"TaxModelHdrData", modelHeaders.Finish()},
-          {"TaxModelData", modelItems.Finish()}, {"TaxGroupData", groups.Finish()},
-          {"TaxGroupItemData", groupItems.Finish()}, {"TaxStatusData", statuses.Finish()}};
+  return ByIslandId({&taxes, &modelHeaders, &modelItems, &groups, &groupItems, &statuses});
 }
 
 std::string Transaction(int detailRows) {
@@ -169,9 +178,7 @@ IslandTexts LoadIslands(int rows) {
         .EndRow();
     StatusRow(statuses, 100000 + i / 3, i % 3, i + 1);
   }
-  return {{"taxData", taxes.Finish()},           {"TaxModelHdrData", modelHeaders.Finish()},
-          {"TaxModelData", modelItems.Finish()}, {"TaxGroupData", groups.Finish()},
-          {"TaxGroupItemData", groupItems.Finish()}, {"TaxStatusData", statuses.Finish()}};
+  return ByIslandId({&taxes, &modelHeaders, &modelItems, &groups, &groupItems, &statuses});
 }
 
 std::size_t TotalBytes(const IslandTexts& islands) {

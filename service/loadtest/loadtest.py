@@ -9,7 +9,7 @@ Quorvel-Tables header names); 300 slow clients (a byte a second) against runs wi
 of 3; oversized and malformed requests mixed in. A failed request is no answer, a 5xx or a wrong
 answer; the intended 4xx answers are counted by kind.
 """
-import hashlib, http.client, resource, os, re, shutil, signal, socket, statistics, subprocess, sys, threading, time
+import atexit, http.client, json, resource, os, re, shutil, signal, socket, statistics, subprocess, sys, threading, time
 
 BUILD = os.path.abspath(sys.argv[1])
 SECONDS = int(sys.argv[2]) if len(sys.argv) > 2 else 10
@@ -17,20 +17,11 @@ QUORVEL = os.path.join(BUILD, "quorvel")
 WORK = os.path.join(BUILD, "loadtest")
 DOCUMENTS = 50000
 CYCLED = 64  # files the wrk script cycles through
-ISLANDS = ["taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData", "TaxGroupItemData", "TaxStatusData"]
 LUA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cycle.lua")
 
 
 def run(*command, **kwargs):
     return subprocess.run(command, check=True, timeout=600, **kwargs)
-
-
-def tables_version(folder):
-    digest = hashlib.sha256()
-    for island in ISLANDS:
-        with open(os.path.join(folder, island + ".xml"), "rb") as file:
-            digest.update(file.read())
-    return digest.hexdigest()[:16]
 
 
 def prepare():
@@ -54,9 +45,12 @@ def prepare():
 
 
 class Service:
+    started = []  # killed at exit, so that a run that fails leaves no service behind
+
     def __init__(self, *args):
         self.process = subprocess.Popen([QUORVEL, "serve", "--listen", "127.0.0.1:0", *args],
                                         stderr=subprocess.PIPE, text=True)
+        Service.started.append(self.process)
         line = self.process.stderr.readline()
         self.port = int(re.search(r"listening on http://127\.0\.0\.1:(\d+)", line).group(1))
         threading.Thread(target=self.process.stderr.read, daemon=True).start()
@@ -116,10 +110,22 @@ def reload_storm(folders, token):
     sample = os.path.join(WORK, "transactions", "trans-000000.xml")
     with open(sample, "rb") as file:
         body = file.read()
-    expected = {tables_version(f): run(QUORVEL, "calc", "--tables", f, sample, capture_output=True).stdout
-                for f in (good_a, good_b)}
     switch(link, good_a)
     service = Service("--tables", link, "--admin-token-file", token)
+
+    def version_of(folder):
+        """The version the service names the tables of `folder` by, once the link points there."""
+        switch(link, folder)
+        status, _, answer = post(service.port, b"", {"Authorization": "Bearer storm"}, path="/v1/tables/reload")
+        if status != 200:
+            raise RuntimeError("reloading %s answered %d: %s" % (folder, status, answer))
+        return json.loads(answer)["version"]
+
+    # good_a last: the storm starts where the service started.
+    expected = {version_of(f): run(QUORVEL, "calc", "--tables", f, sample, capture_output=True).stdout
+                for f in (good_b, good_a)}
+    if len(expected) != 2:
+        raise RuntimeError("the two good folders have the same version: %s" % list(expected))
     counts = {"reloads ok": 0, "reloads refused (broken tables)": 0, "sampled": 0, "failed": 0}
 
     def reloader(stop):
@@ -261,6 +267,13 @@ def main():
     for name, ok in checks.items():
         print("%-44s %s" % (name, "met" if ok else "NOT MET"))
     return 0 if checks["no failed requests"] else 1
+
+
+@atexit.register
+def kill_services():
+    for process in Service.started:
+        if process.poll() is None:
+            process.kill()
 
 
 if __name__ == "__main__":

@@ -1,6 +1,9 @@
 // Loading the four reference tables from the six data islands of a host page.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <iterator>
 #include <memory>
 
 #include "quorvel/quorvel.hpp"
@@ -8,11 +11,20 @@
 
 namespace quorvel {
 
-// The six islands, parsed, in loading order.
-struct Islands {
-  IslandDocument taxData, TaxModelHdrData, TaxModelData, TaxGroupData, TaxGroupItemData,
-      TaxStatusData;
+// Where each island stands in kIslandIds, the loading order.
+enum IslandPosition : std::size_t {
+  kTaxData,
+  kTaxModelHdrData,
+  kTaxModelData,
+  kTaxGroupData,
+  kTaxGroupItemData,
+  kTaxStatusData,
+  kIslandCount
 };
+static_assert(kIslandCount == std::size(kIslandIds), "one position for each island of kIslandIds");
+
+// The six islands, parsed, by position.
+using Islands = std::array<IslandDocument, kIslandCount>;
 
 // Asks the host for all six islands; fails (kIslandMissing) if it cannot give one.
 Islands FetchIslands(const HostPage& host);

@@ -4,9 +4,8 @@
 // One module instance stands for one thread: every CQuorvel made from it shares the instance's
 // reference tables.
 
-// The data islands of a host page, in the order the engine takes them.
-const ISLAND_IDS = Object.freeze(["taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData",
-                                  "TaxGroupItemData", "TaxStatusData"]);
+// ISLAND_IDS: the data islands of a host page, in the order the engine takes them, written in by
+// the build from the C++ library's list (wasm/CMakeLists.txt).
 
 // Error numbers of failures found on this side of the boundary (the engine's own numbers).
 const TYPE_MISMATCH = 13;

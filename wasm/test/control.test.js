@@ -164,7 +164,6 @@ test("a host function is asked for the six islands in order; bytes are text too"
   });
   control.LoadDataObjects();
   assert.deepEqual(asked, ISLAND_IDS);
-  assert.deepEqual(quorvel.islandIds, ISLAND_IDS);
   assert.equal(control.CalcTaxes(firstTransaction), expectedFirst);
 });
 

@@ -2,12 +2,11 @@
 // print the outcome as JSON.
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
+import { islandIds } from "quorvel";
 import { calculate } from "./consumer.mjs";
 
 const examples = process.argv[2];
 const read = (file) => readFileSync(join(examples, file), "utf8");
-const ids = ["taxData", "TaxModelHdrData", "TaxModelData", "TaxGroupData", "TaxGroupItemData",
-             "TaxStatusData"];
-const islands = Object.fromEntries(ids.map((id) => [id, read(`tables/${id}.xml`)]));
+const islands = Object.fromEntries(islandIds.map((id) => [id, read(`tables/${id}.xml`)]));
 const outcome = await calculate(islands, read("transactions/01-in-town-sale.xml"));
 process.stdout.write(JSON.stringify(outcome));
