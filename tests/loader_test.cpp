@@ -129,14 +129,6 @@ TEST(Loader, AHostWithoutTheIslandFailsBeforeLoading) {
   EXPECT_EQ(caught->description, "island \"taxData\": the host page has none");
 }
 
-TEST(Loader, LoadsTheExampleTables) {
-  const auto tables = LoadReferenceTables(*MakeFolderHost(testing::ExamplesDir() + "/tables"));
-  EXPECT_EQ(tables->Taxes->Count(), 6);
-  EXPECT_EQ(tables->TaxModels->Count(), 3);
-  EXPECT_EQ(tables->TaxGroups->Count(), 5);
-  EXPECT_EQ(tables->TaxStatuses->Count(), 6);
-}
-
 TEST(Loader, ASecondLoadGivesTheSameTables) {
   const auto host = MakeFolderHost(testing::ExamplesDir() + "/tables");
   const auto first = LoadReferenceTables(*host);
