@@ -20,8 +20,6 @@ import quorvel
 RESULT_SUFFIX = ".result.xml"
 ERROR_SUFFIX = ".error.json"
 
-CANNOT_READ = 2001
-"""The error number of a transaction file that cannot be read."""
 CANNOT_WRITE = 2002
 """The error number of a result or error file that cannot be written."""
 
@@ -85,12 +83,12 @@ def refuse_collisions(files: Sequence[str], out: str) -> None:
 
 
 def read_transaction(file: str) -> bytes:
-    """The bytes of a transaction file; quorvel.Error (CANNOT_READ) when it cannot be read."""
+    """The bytes of a transaction file; quorvel.Error (errors.CANNOT_READ) when it cannot be read."""
     try:
         with open(file, "rb") as transaction:
             return transaction.read()
     except OSError as error:
-        raise quorvel.Error(CANNOT_READ, f"cannot read: {error.strerror or error}") from error
+        raise quorvel.Error(quorvel.errors.CANNOT_READ, f"cannot read: {error.strerror or error}") from error
 
 
 def record_result(out: str, file: str, result: bytes) -> None:

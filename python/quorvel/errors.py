@@ -20,6 +20,8 @@ ISLAND_MISSING = 1001
 """The host cannot give a data island (a callable host that raised included)."""
 BAD_ROW = 1002
 """An island row that cannot be loaded for another reason."""
+CANNOT_READ = 2001
+"""A file that cannot be read."""
 
 
 class Error(Exception):

@@ -161,6 +161,7 @@ py::dict EngineErrorNumbers() {
   numbers["DUPLICATE_KEY"] = errors::kDuplicateKey;
   numbers["ISLAND_MISSING"] = errors::kIslandMissing;
   numbers["BAD_ROW"] = errors::kBadRow;
+  numbers["CANNOT_READ"] = errors::kCannotRead;
   numbers["INTERNAL_ERROR"] = kInternalError;
   return numbers;
 }
