@@ -67,6 +67,7 @@ inline void PrintTo(const Malformed& malformed, std::ostream* out) { *out << mal
 inline const std::vector<Malformed>& MalformedCases() {
   static const std::vector<Malformed> cases{
       Malformed{"duplicate attribute", kRowAttribute, " n=\"b\"", "duplicate attribute \"n\""},
+      Malformed{"duplicate attribute after another", kRowAttribute, " b=\"2\" n=\"c\"", "duplicate attribute \"n\""},
       Malformed{"duplicate long attribute", kRowAttribute, " AttributeOfALongName=\"1\" AttributeOfALongName=\"2\"",
                 "duplicate attribute \"AttributeOfALongName\""},
       Malformed{"duplicate expanded name", kRowAttribute, " xmlns:p=\"u\" xmlns:q=\"u\" p:x=\"1\" q:x=\"2\"",
@@ -86,7 +87,12 @@ inline const std::vector<Malformed>& MalformedCases() {
                 "the character reference &#xFFFE; names a character XML does not allow"},
       Malformed{"raw U+FFFE", kValue, "\xEF\xBF\xBE", "the character U+FFFE is not allowed"},
       Malformed{"malformed UTF-8", kValue, "\xC3\x28", "malformed UTF-8"},
+      Malformed{"overlong three-byte UTF-8", kValue, "\xE0\x80\x80", "malformed UTF-8"},
+      Malformed{"overlong three-byte UTF-8 at the edge", kValue, "\xE0\x9F\xBF", "malformed UTF-8"},
+      Malformed{"reference with a capital X", kValue, "&#X41;", "a malformed character reference"},
       Malformed{"no namespace declaration", kDeclarations, "", "the prefix \"rs\" is bound to no namespace"},
+      Malformed{"prefix declared on an earlier sibling", kRootContent, "<a xmlns:p=\"u\"/><p:b/>",
+                "the prefix \"p\" is bound to no namespace"},
       Malformed{"undeclared attribute prefix", kRowAttribute, " p:x=\"1\"", "the prefix \"p\" is bound to no namespace"},
       Malformed{"two colons in a name", kRowAttribute, " a:b:c=\"1\"", "the attribute name \"a:b:c\" is not a qualified name"},
       Malformed{"prefix bound to nothing", kRowAttribute, " xmlns:p=\"\"", "the prefix \"p\" is bound to an empty namespace name"},
@@ -98,6 +104,7 @@ inline const std::vector<Malformed>& MalformedCases() {
                 "an XML declaration that is not at the very start of the document"},
       Malformed{"declaration without version", kPrologue, "<?xml encoding=\"UTF-8\"?>", "an XML declaration without a version"},
       Malformed{"version 2.0", kPrologue, "<?xml version=\"2.0\"?>", "XML version \"2.0\" (only 1.x is read)"},
+      Malformed{"version 1. without a digit", kPrologue, "<?xml version=\"1.\"?>", "XML version \"1.\" (only 1.x is read)"},
       Malformed{"Latin-1 declared", kPrologue, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
                 "the encoding \"ISO-8859-1\" is not accepted: documents are read as UTF-8"},
       Malformed{"UTF-16 byte-order mark", kPrologue, "\xFF\xFE", "a UTF-16 byte-order mark: documents are read as UTF-8"},

@@ -37,7 +37,7 @@ TEST_F(WellFormed, TheSoundDocumentsCalculateAndLoad) {
   for (const auto& [place, text] : std::map<Place, std::string>{{kPrologue, prologue},
                                                                {kRootContent, content},
                                                                {kRowAttribute, " xml:lang=\"en\""},
-                                                               {kValue, "&#60;&amp;&#x41;]]>\xC3\xA9"},
+                                                               {kValue, "&#60;&amp;&apos;&quot;&lt;&gt;&#x41;]]>\xC3\xA9\xE0\xA0\x80"},
                                                                {kEpilogue, "\n<!-- end -->\n"}}) {
     std::string refusal = "stale";
     const std::string result = CQuorvel(MakeMemoryHost({})).CalcTaxes(Written(kTransaction, place, text), refusal);
