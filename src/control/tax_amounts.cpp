@@ -13,7 +13,7 @@ constexpr std::int64_t kUnitsPerCent = 100;
 
 Currency Magnitude(Currency value) { return value.IsNegative() ? -value : value; }
 
-// Step 3: the taxes of lower sequence. Tax lines carry no tax group, so every carried tax is
+// Carries the taxes of lower sequence into this one. Tax lines carry no tax group, so every carried tax is
 // non-taxable for this line; the taxable branches stay for a line that would carry one.
 void CarryInLowerSequences(CTaxLine& taxLine, const CTaxLines& taxLines, bool exemptionFlag) {
   const std::string& key = taxLine.KeyTaxID();
