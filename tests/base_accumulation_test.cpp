@@ -14,7 +14,7 @@ namespace quorvel {
 namespace {
 
 Currency Units(std::int64_t units) { return Currency::FromUnits(units); }
-Currency Whole(std::int64_t whole) { return Currency::FromWhole(whole); }
+Currency Whole(std::int64_t whole) { return Currency::FromUnits(whole * Currency::kUnitsPerWhole); }
 
 // One tax line and one item line of group G1, with the accumulator each decision reaches.
 struct Pair {
@@ -226,8 +226,8 @@ TEST(BaseAccumulation, PerUnitTaxCountsQuantitiesInsideItsPriceWindow) {
   std::string taxedItems = "/";
   const bool lastExempt =
       AccumulateTaxableBase(line, items, GatherItemFacts(items, "2", *tables->TaxStatuses), taxedItems);
-  EXPECT_EQ(line.TaxableQuantity, Currency::FromWhole(2));
-  EXPECT_EQ(line.ExemptQuantity, Currency::FromWhole(20));
+  EXPECT_EQ(line.TaxableQuantity, Currency::FromUnits(2 * Currency::kUnitsPerWhole));
+  EXPECT_EQ(line.ExemptQuantity, Currency::FromUnits(20 * Currency::kUnitsPerWhole));
   EXPECT_EQ(taxedItems, "/A/B/D/");  // listed before the window is looked at
   EXPECT_TRUE(line.TaxableDollars.IsZero());
   EXPECT_TRUE(line.NonTaxableDollars.IsZero());  // a per-unit tax keeps no dollar amounts

@@ -34,8 +34,7 @@ TEST(Currency, OverflowsAtTheEdgesOfTheRange) {
   EXPECT_EQ(ErrorNumberOf([] { (void)(U(kMax) + U(1)); }), errors::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { (void)(U(kMin) - U(1)); }), errors::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { (void)(-U(kMin)); }), errors::kOverflow);
-  EXPECT_EQ(ErrorNumberOf([] { (void)(U(kMax) * Currency::FromWhole(2)); }), errors::kOverflow);
-  EXPECT_EQ(ErrorNumberOf([] { (void)Currency::FromWhole(kMax); }), errors::kOverflow);
+  EXPECT_EQ(ErrorNumberOf([] { (void)(U(kMax) * Currency::FromUnits(2 * Currency::kUnitsPerWhole)); }), errors::kOverflow);
   EXPECT_EQ(ErrorNumberOf([] { (void)(U(kMax) - U(kMax)); }), 0);
   EXPECT_EQ((-U(kMax)).Units(), -kMax);
 }

@@ -138,8 +138,8 @@ TEST(ItemLines, EveryNodeListAssignmentAppendsItsRows) {
   lines.XMLDOMNodeList(details);
   lines.XMLDOMNodeList(details);
   ASSERT_EQ(lines.Count(), 4);
-  EXPECT_EQ(lines.Item(3)->Quantity, Currency::FromWhole(1));
-  EXPECT_EQ(lines.Item(4)->Quantity, Currency::FromWhole(2));
+  EXPECT_EQ(lines.Item(3)->Quantity, Currency::FromUnits(1 * Currency::kUnitsPerWhole));
+  EXPECT_EQ(lines.Item(4)->Quantity, Currency::FromUnits(2 * Currency::kUnitsPerWhole));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(Loader, LoadsTheSmallIslands) {
   ASSERT_NE(tax, nullptr);
   EXPECT_EQ(tax->Description, "State");
   EXPECT_EQ(tax->GLAccountID, "K4010");
-  EXPECT_EQ(tax->TaxRate, Currency::FromWhole(6));
+  EXPECT_EQ(tax->TaxRate, Currency::FromUnits(6 * Currency::kUnitsPerWhole));
   EXPECT_EQ(ModelTaxes(*tables, "K1"), std::vector<std::string>{"K1"});
   EXPECT_TRUE(tables->TaxGroups->Item("G1")->OTaxGroupItems()->Item("K1")->IsTaxable);
   EXPECT_NE(tables->TaxStatuses->Item("K7K1"), nullptr);

@@ -14,14 +14,6 @@ constexpr __int128 kMaxUnits = std::numeric_limits<std::int64_t>::max();
 
 }  // namespace
 
-Currency Currency::FromWhole(std::int64_t whole) {
-  const __int128 units = static_cast<__int128>(whole) * kUnitsPerWhole;
-  if (units < kMinUnits || units > kMaxUnits) {
-    Raise(errors::kOverflow, "currency overflow: " + std::to_string(whole) + " is out of range");
-  }
-  return FromUnits(static_cast<std::int64_t>(units));
-}
-
 __int128 DivideRoundHalfEven(__int128 value, __int128 divisor) {
   __int128 quotient = value / divisor;
   const __int128 remainder = value % divisor;

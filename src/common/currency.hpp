@@ -14,8 +14,6 @@ class Currency {
   constexpr Currency() = default;
   // The value of `units` units of 0.0001.
   static constexpr Currency FromUnits(std::int64_t units) { return Currency(units); }
-  // The whole amount `whole` (1 gives 1.0000).
-  static Currency FromWhole(std::int64_t whole);
 
   // The count of units of 0.0001.
   constexpr std::int64_t Units() const { return units_; }
