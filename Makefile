@@ -88,7 +88,7 @@ FUZZ_SECONDS ?= 60
 
 test-sanitizers: setup
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-	  -DQUORVEL_SANITIZERS=$(SANITIZERS) -DQUORVEL_BUILD_CLI=OFF
+	  -DQUORVEL_SANITIZERS=$(SANITIZERS) -DQUORVEL_BUILD_CLI=OFF -DQUORVEL_BUILD_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
