@@ -58,6 +58,16 @@ class _Interrupted(KeyboardInterrupt):
     pass
 
 
+class _Bare(quorvel.Error):
+    def __init__(self) -> None:
+        Exception.__init__(self, "bare")
+
+
+class _Unprintable(Exception):
+    def __str__(self) -> str:
+        raise RuntimeError("no text")
+
+
 def _raise(error: BaseException):
     def host(island_id: str) -> str:
         raise error
@@ -76,6 +86,13 @@ FAILING_HOSTS = [
                  id="callable that gives None"),
     pytest.param(_raise(quorvel.Error(457, "said by the host")), 457, "said by the host",
                  id="callable that raises quorvel.Error"),
+    pytest.param(_raise(quorvel.Error("x", "said by the host")), 1001, "said by the host",
+                 id="callable that raises quorvel.Error numbered with a str"),
+    pytest.param(_raise(quorvel.Error(10**30, "said by the host")), 1001, "said by the host",
+                 id="callable that raises quorvel.Error numbered beyond any error"),
+    pytest.param(_raise(_Bare()), 1001, "bare", id="callable that raises an Error subclass without attributes"),
+    pytest.param(_raise(_Unprintable()), 1001, "the host failed: _Unprintable",
+                 id="callable that raises an exception whose str fails"),
 ]
 
 
