@@ -36,12 +36,19 @@ bool IsInstance(py::handle object, const char* module, const char* type) {
   return py::isinstance(object, py::module_::import(module).attr(type));
 }
 
+// The name of a folder as the file system has it, even one that is not UTF-8; a name holding a
+// NUL character raises ValueError, as open() does.
+std::string FileSystemName(const py::object& path) {
+  PyObject* encoded = nullptr;
+  if (PyUnicode_FSConverter(path.ptr(), &encoded) == 0) throw py::error_already_set();
+  return py::reinterpret_steal<py::bytes>(encoded).cast<std::string>();
+}
+
 // The host page of `source`: a folder (str or os.PathLike), a mapping {island id: str | bytes},
 // or a callable(island id) -> str | bytes.
 std::shared_ptr<HostPage> HostOf(const py::object& source) {
   if (PyUnicode_Check(source.ptr()) || IsInstance(source, "os", "PathLike")) {
-    // File names go as the file system has them, even those that are not UTF-8.
-    return MakeFolderHost(py::module_::import("os").attr("fsencode")(source).cast<std::string>());
+    return MakeFolderHost(FileSystemName(source));
   }
   if (IsInstance(source, "collections.abc", "Mapping")) {
     std::map<std::string, std::string, std::less<>> islands;

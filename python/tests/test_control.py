@@ -111,6 +111,17 @@ def test_a_failed_load_keeps_the_tables(host, number: int, described: str) -> No
     assert after == RESULT
 
 
+@pytest.mark.parametrize("load", [quorvel.load_tables, lambda folder: quorvel.CQuorvel(folder).LoadTables()],
+                         ids=["load_tables", "CQuorvel"])
+@pytest.mark.parametrize("folder", [str(EXAMPLE_TABLES) + "\0/elsewhere", EXAMPLE_TABLES / "\0"],
+                         ids=["str", "path"])
+def test_a_folder_with_a_nul_is_refused_as_open_does(load, folder) -> None:
+    with pytest.raises(ValueError, match="null"):
+        open(folder)
+    with pytest.raises(ValueError, match="null"):
+        load(folder)
+
+
 def test_a_callable_host_and_an_interrupt() -> None:
     asked = []
     def host(island_id: str) -> bytes:
