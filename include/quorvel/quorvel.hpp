@@ -82,6 +82,8 @@ enum class FileKinds {
 };
 
 // The whole content of the file at `path`; throws Error (kCannotRead, "cannot read: " and why).
+// A path holding a NUL character is refused (kIslandMissing, naming the NUL), never cut short
+// there: that holds for every path the library takes, the folder of MakeFolderHost included.
 QUORVEL_API std::string ReadWholeFile(const std::string& path, FileKinds kinds);
 
 // The whole of standard input; throws as ReadWholeFile does (a closed standard input included).

@@ -1,5 +1,7 @@
 #include "callable_host.hpp"
 
+#include <climits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -11,6 +13,46 @@ namespace quorvel::python {
 namespace {
 
 std::string TypeName(py::handle object) { return TextOf(py::type::handle_of(object).attr("__name__")); }
+
+// What `show` (str or repr) makes of `object`. When that fails with an Exception (anything else,
+// KeyboardInterrupt say, stops the load), an exception is shown by its arguments as
+// BaseException shows them, and anything else by its type.
+std::string Shown(py::handle object, PyObject* (*show)(PyObject*) = PyObject_Str) {
+  PyObject* text = show(object.ptr());
+  if (text == nullptr && PyExceptionInstance_Check(object.ptr()) && PyErr_ExceptionMatches(PyExc_Exception)) {
+    PyErr_Clear();
+    text = reinterpret_cast<PyTypeObject*>(PyExc_BaseException)->tp_str(object.ptr());
+  }
+  if (text == nullptr) {
+    if (!PyErr_ExceptionMatches(PyExc_Exception)) throw py::error_already_set();
+    PyErr_Clear();
+    return "<" + TypeName(object) + " that cannot be shown>";
+  }
+  return TextOf(py::reinterpret_steal<py::object>(text));
+}
+
+// The number a quorvel.Error carries, when it is one an error can have: a positive int.
+std::optional<int> ErrorNumber(py::handle number) {
+  if (!PyLong_Check(number.ptr()) || PyBool_Check(number.ptr())) return std::nullopt;
+  int overflow = 0;
+  const long value = PyLong_AsLongAndOverflow(number.ptr(), &overflow);
+  if (overflow != 0 || value <= 0 || value > INT_MAX) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// The engine's error for the exception a host raised: a quorvel.Error keeps its number when it
+// has a valid one; whatever else the host raised (even an odd quorvel.Error) is a missing island.
+Error HostFailure(const std::string& where, py::handle raised, bool isQuorvelError) {
+  if (isQuorvelError) {
+    const py::object number = py::getattr(raised, "number", py::none());
+    const py::object description = py::getattr(raised, "description", py::none());
+    const std::string said = Shown(description.is_none() ? raised : py::handle(description));
+    if (const std::optional<int> valid = ErrorNumber(number)) return Error(*valid, said);
+    return Error(errors::kIslandMissing,
+                 where + ": the host raised quorvel.Error numbered " + Shown(number, PyObject_Repr) + ": " + said);
+  }
+  return Error(errors::kIslandMissing, where + ": the host failed: " + TypeName(raised) + ": " + Shown(raised));
+}
 
 class CallableHost final : public HostPage {
  public:
@@ -35,11 +77,7 @@ class CallableHost final : public HostPage {
       text = callable_(py::str(islandId.data(), islandId.size()));
     } catch (py::error_already_set& error) {
       if (!error.matches(PyExc_Exception)) throw;
-      if (error.matches(py::module_::import("quorvel.errors").attr("Error"))) {
-        throw Error(error.value().attr("number").cast<int>(), TextOf(error.value().attr("description")));
-      }
-      throw Error(errors::kIslandMissing, where + ": the host failed: " + TypeName(error.value()) +
-                                              ": " + TextOf(error.value()));
+      throw HostFailure(where, error.value(), error.matches(py::module_::import("quorvel.errors").attr("Error")));
     }
     if (!PyUnicode_Check(text.ptr()) && !PyBytes_Check(text.ptr())) {
       throw Error(errors::kIslandMissing,

@@ -2,10 +2,12 @@
 // stubs are quorvel/_quorvel.pyi.
 //
 // Every call that calculates or loads releases the GIL while the engine works, so threads that
-// share one set of tables run on as many cores as they have. Every C++ exception leaves as
+// share one set of tables run on as many cores as they have; calculate_many takes it back now and
+// then to let Ctrl-C interrupt it. Every C++ exception leaves as
 // quorvel.Error (error_translation.hpp).
 #include <pybind11/pybind11.h>
 
+#include <chrono>
 #include <exception>
 #include <iterator>
 #include <map>
@@ -34,12 +36,19 @@ bool IsInstance(py::handle object, const char* module, const char* type) {
   return py::isinstance(object, py::module_::import(module).attr(type));
 }
 
+// The name of a folder as the file system has it, even one that is not UTF-8; a name holding a
+// NUL character raises ValueError, as open() does.
+std::string FileSystemName(const py::object& path) {
+  PyObject* encoded = nullptr;
+  if (PyUnicode_FSConverter(path.ptr(), &encoded) == 0) throw py::error_already_set();
+  return py::reinterpret_steal<py::bytes>(encoded).cast<std::string>();
+}
+
 // The host page of `source`: a folder (str or os.PathLike), a mapping {island id: str | bytes},
 // or a callable(island id) -> str | bytes.
 std::shared_ptr<HostPage> HostOf(const py::object& source) {
   if (PyUnicode_Check(source.ptr()) || IsInstance(source, "os", "PathLike")) {
-    // File names go as the file system has them, even those that are not UTF-8.
-    return MakeFolderHost(py::module_::import("os").attr("fsencode")(source).cast<std::string>());
+    return MakeFolderHost(FileSystemName(source));
   }
   if (IsInstance(source, "collections.abc", "Mapping")) {
     std::map<std::string, std::string, std::less<>> islands;
@@ -80,6 +89,37 @@ struct Item {
   std::optional<Failure> failure;
 };
 
+// How long calculate_many calculates without the GIL before taking it back to let Python handle
+// signals: Ctrl-C raises KeyboardInterrupt within about this time (or one transaction's, if longer).
+constexpr auto kSignalCheckInterval = std::chrono::milliseconds(20);
+
+// Raises what a signal Python received calls for (KeyboardInterrupt for Ctrl-C). Needs the GIL.
+void HandleSignals() {
+  if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+}
+
+void CalculateItem(const Tables& tables, Item& item) {
+  if (item.failure) return;
+  try {
+    item.result = CalculateTaxes(*tables.tables, item.text);
+  } catch (...) {
+    item.failure = Describe(std::current_exception());
+  }
+}
+
+// Calculates the items from `next` on without the GIL, until they end or the interval has passed;
+// gives the first one left.
+std::vector<Item>::iterator CalculateForAWhile(const Tables& tables, std::vector<Item>::iterator next,
+                                               std::vector<Item>::iterator end) {
+  py::gil_scoped_release released;
+  const auto until = std::chrono::steady_clock::now() + kSignalCheckInterval;
+  while (next != end) {
+    CalculateItem(tables, *next++);
+    if (std::chrono::steady_clock::now() >= until) break;
+  }
+  return next;
+}
+
 py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
   // A text is iterable too: one transaction given alone would be calculated character by character.
   if (PyUnicode_Check(transactions.ptr()) || PyBytes_Check(transactions.ptr())) {
@@ -87,6 +127,7 @@ py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
   }
   std::vector<Item> items;
   for (const py::handle transaction : transactions) {
+    HandleSignals();
     Item& item = items.emplace_back();
     item.transaction = py::reinterpret_borrow<py::object>(transaction);
     try {
@@ -95,19 +136,13 @@ py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
       item.failure = Describe(std::current_exception());
     }
   }
-  {
-    py::gil_scoped_release released;
-    for (Item& item : items) {
-      if (item.failure) continue;
-      try {
-        item.result = CalculateTaxes(*tables.tables, item.text);
-      } catch (...) {
-        item.failure = Describe(std::current_exception());
-      }
-    }
+  for (auto next = items.begin(); next != items.end();) {
+    next = CalculateForAWhile(tables, next, items.end());
+    HandleSignals();
   }
   py::list outcomes(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
+    HandleSignals();
     Item& item = items[i];
     if (!item.failure) {
       try {

@@ -58,6 +58,16 @@ class _Interrupted(KeyboardInterrupt):
     pass
 
 
+class _Bare(quorvel.Error):
+    def __init__(self) -> None:
+        Exception.__init__(self, "bare")
+
+
+class _Unprintable(Exception):
+    def __str__(self) -> str:
+        raise RuntimeError("no text")
+
+
 def _raise(error: BaseException):
     def host(island_id: str) -> str:
         raise error
@@ -76,6 +86,13 @@ FAILING_HOSTS = [
                  id="callable that gives None"),
     pytest.param(_raise(quorvel.Error(457, "said by the host")), 457, "said by the host",
                  id="callable that raises quorvel.Error"),
+    pytest.param(_raise(quorvel.Error("x", "said by the host")), 1001, "said by the host",
+                 id="callable that raises quorvel.Error numbered with a str"),
+    pytest.param(_raise(quorvel.Error(10**30, "said by the host")), 1001, "said by the host",
+                 id="callable that raises quorvel.Error numbered beyond any error"),
+    pytest.param(_raise(_Bare()), 1001, "bare", id="callable that raises an Error subclass without attributes"),
+    pytest.param(_raise(_Unprintable()), 1001, "the host failed: _Unprintable",
+                 id="callable that raises an exception whose str fails"),
 ]
 
 
@@ -92,6 +109,17 @@ def test_a_failed_load_keeps_the_tables(host, number: int, described: str) -> No
     for error in (control_error, function_error):
         assert error.number == number and described in error.description, error
     assert after == RESULT
+
+
+@pytest.mark.parametrize("load", [quorvel.load_tables, lambda folder: quorvel.CQuorvel(folder).LoadTables()],
+                         ids=["load_tables", "CQuorvel"])
+@pytest.mark.parametrize("folder", [str(EXAMPLE_TABLES) + "\0/elsewhere", EXAMPLE_TABLES / "\0"],
+                         ids=["str", "path"])
+def test_a_folder_with_a_nul_is_refused_as_open_does(load, folder) -> None:
+    with pytest.raises(ValueError, match="null"):
+        open(folder)
+    with pytest.raises(ValueError, match="null"):
+        load(folder)
 
 
 def test_a_callable_host_and_an_interrupt() -> None:

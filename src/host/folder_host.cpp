@@ -22,6 +22,9 @@ class FolderHost final : public HostPage {
     try {
       return ReadWholeFile(path, FileKinds::kRegularOnly);
     } catch (const Error& error) {
+      if (error.number() != errors::kCannotRead) {
+        throw Error(error.number(), "island " + Quoted(islandId) + ": " + error.description());
+      }
       // The reader's "cannot read: why", with the island and the file named.
       const std::string& description = error.description();
       Raise(errors::kIslandMissing, "island " + Quoted(islandId) + ": cannot read " + Quoted(path) +

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/error.hpp"
+#include "host/nul_in_path.hpp"
 #include "quorvel/quorvel.hpp"
 
 namespace quorvel {
@@ -65,6 +66,7 @@ int OpenForReading(const std::string& path, FileKinds kinds) {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path, FileKinds kinds) {
+  RefuseNulInPath(path);
   const FileDescriptor fd(OpenForReading(path, kinds));
   if (kinds == FileKinds::kRegularOnly) {
     struct stat info {};

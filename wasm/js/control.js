@@ -44,9 +44,23 @@ function kindOf(value) {
   return /^[aeiou]/.test(typeof value) ? `an ${typeof value}` : `a ${typeof value}`;
 }
 
+// Half of a surrogate pair without its other half (or the halves the wrong way round).
+const LONE_SURROGATE = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+
+// Refuses a string UTF-8 cannot encode, `what` saying which: TextEncoder would write U+FFFD for
+// a lone surrogate, and the engine would calculate with that instead.
+function checkWellFormed(text, what) {
+  if (typeof text.isWellFormed === "function" ? text.isWellFormed() : !LONE_SURROGATE.test(text)) return;
+  const position = text.search(LONE_SURROGATE);
+  const code = text.charCodeAt(position).toString(16).toUpperCase();
+  throw new QuorvelError(TYPE_MISMATCH,
+    `${what} cannot be encoded as UTF-8: a lone surrogate U+${code} at position ${position}`);
+}
+
 // Copies a string (as UTF-8) or a Uint8Array into the engine's memory: [pointer, size]. The
-// pointer is never null, even for no bytes; the caller frees it.
-function copyIn(value) {
+// pointer is never null, even for no bytes; the caller frees it. `what` names the text in errors.
+function copyIn(value, what) {
+  if (typeof value === "string") checkWellFormed(value, what);
   const capacity = typeof value === "string" ? value.length * 3 + 1 : value.length + 1;
   const pointer = engine._malloc(capacity);
   if (!pointer) throw new QuorvelError(OUT_OF_MEMORY, "out of memory");
@@ -160,7 +174,7 @@ class CQuorvel {
       throw new QuorvelError(TYPE_MISMATCH,
         `CalcTaxes: the transaction document must be a text, not ${kindOf(pstrLines)}`);
     }
-    const [pointer, size] = copyIn(pstrLines);
+    const [pointer, size] = copyIn(pstrLines, "CalcTaxes: the transaction document");
     try {
       check(wasm._quorvel_calc_taxes(pointer, size));
       return outcomeText();
@@ -188,7 +202,7 @@ class CQuorvel {
       wasm.HEAPU32.fill(0, table >> 2, (table >> 2) + 2 * ISLAND_IDS.length);
       texts.forEach((text, index) => {
         if (text === undefined) return;
-        const [pointer, size] = copyIn(text);
+        const [pointer, size] = copyIn(text, `island "${ISLAND_IDS[index]}"`);
         copies.push(pointer);
         // Memory may have grown while copying: take the current view.
         wasm.HEAPU32[(table >> 2) + 2 * index] = pointer;

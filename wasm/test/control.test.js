@@ -155,6 +155,29 @@ test("wrong arguments fail with a clear error", async () => {
   assertFails(quorvel, () => new quorvel.CQuorvel("taxData"), 13, /host must be an object or a function/);
 });
 
+test("a text with a lone surrogate is refused at every entry point, not calculated", async (t) => {
+  const quorvel = await freshModule();
+  const loaded = new quorvel.CQuorvel(exampleIslands);
+  loaded.LoadTables();
+  const withTaxData = (text) => ({ ...exampleIslands, taxData: `${exampleIslands.taxData}<!--${text}-->` });
+  const entryPoints = {
+    "CalcTaxes": [(text) => loaded.CalcTaxes(`${firstTransaction}<!--${text}-->`), /^CalcTaxes: the transaction document/],
+    "LoadTables from a host object": [(text) => new quorvel.CQuorvel(withTaxData(text)).LoadTables(), /^island "taxData"/],
+    "LoadDataObjects from a host function": [
+      (text) => new quorvel.CQuorvel((id) => withTaxData(text)[id]).LoadDataObjects(), /^island "taxData"/],
+  };
+  const loneSurrogates = { "a high surrogate alone": ["10\uD80042", "D800"], "a low surrogate alone": ["\uDC80", "DC80"],
+                           "a pair the wrong way round": ["\uDE00\uD83D", "DE00"] };
+  for (const [entry, [call, where]] of Object.entries(entryPoints)) {
+    for (const [name, [text, code]] of Object.entries(loneSurrogates)) {
+      await t.test(`${entry}: ${name}`, () => {
+        assertFails(quorvel, () => call(text), 13, new RegExp(
+          `${where.source} cannot be encoded as UTF-8: a lone surrogate U\\+${code} at position \\d+$`));
+      });
+    }
+  }
+});
+
 test("a host function is asked for the six islands in order; bytes are text too", async () => {
   const quorvel = await freshModule();
   const asked = [];
