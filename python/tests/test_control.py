@@ -153,7 +153,7 @@ def test_texts_and_failures_in_order() -> None:
     assert outcomes[4] == b"NOHEADER"  # a byte that is not UTF-8: not well-formed XML
     numbers = [outcome.number for outcome in outcomes[2:4]]
     assert numbers == [13, 13]
-    assert "cannot be encoded as UTF-8" in outcomes[3].description
+    assert outcomes[3].description.startswith("transaction 3 cannot be encoded as UTF-8")
     for text in ("\udc80", bad_model):
         with pytest.raises(quorvel.Error) as error:
             quorvel.calculate(TABLES, text)
