@@ -27,7 +27,7 @@ std::optional<Refusal> Scan(std::string_view text) {
 Pass PassOf(ScanVersion version) {
   switch (version) {
 #if defined(__SSE2__)
-    case ScanVersion::kSse2: return Scan<VectorBytes<16>>;
+    case ScanVersion::kSse2: return Scan<VectorBytes<Sse2>>;
 #endif
 #if defined(QUORVEL_SCAN_AVX2)
     case ScanVersion::kAvx2: return ScanMarkupAvx2;
@@ -39,12 +39,8 @@ Pass PassOf(ScanVersion version) {
 }  // namespace
 
 const char* NameOf(ScanVersion version) {
-  switch (version) {
-    case ScanVersion::kPortable: return "portable";
-    case ScanVersion::kSse2: return "sse2";
-    case ScanVersion::kAvx2: return "avx2";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"portable", "sse2", "avx2"};
+  return kNames[static_cast<int>(version)];
 }
 
 std::vector<ScanVersion> ScanVersions() {

@@ -5,7 +5,7 @@
 
 namespace quorvel::xml {
 
-std::optional<Refusal> ScanMarkupAvx2(std::string_view text) { return MarkupScanner<VectorBytes<32>>(text).Run(); }
+std::optional<Refusal> ScanMarkupAvx2(std::string_view text) { return MarkupScanner<VectorBytes<Avx2>>(text).Run(); }
 
 bool HasAvx2() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("pclmul"); }
 

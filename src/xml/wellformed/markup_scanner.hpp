@@ -228,59 +228,28 @@ class MarkupScanner {
   }
 
   // The root element, from its start tag at `at` to its end: one pass that stops only at the
-  // special bytes. Leaves `at` past the root's end when it returns true.
+  // special bytes, taking whole blocks of plain markup at once where it has vector instructions.
+  // Returns true when the root element ended, `at` past its end.
   bool InsideRoot(const char*& at) {
     if (rootClosed_) return Refuse("content after the root element", at);
     In in = In::kTag;
     char quote = 0;
-    if constexpr (Bytes::kVectors) {
-      return InsideRootByBlocks(at, in, quote);
-    } else {
-      for (const char* next = at + 1;;) {
-        const char* const special = Bytes::NextSpecial(next, end_);
-        if (special == end_) return false;  // the end inside the root: pugixml says what is open
-        next = Special(special, in, quote);
-        if (!next || rootClosed_) return RootEnded(at, next);
+    const char* next = at + 1;
+    [[maybe_unused]] const char* plainTried = next;  // the fast path is not tried again before this
+    while (next && !rootClosed_) {
+      if constexpr (Bytes::kVectors) {
+        if (next >= plainTried) {
+          if (PlainBlocks(next, in, quote)) break;
+          plainTried = next + Bytes::kPlainBlock;
+        }
       }
+      const char* const special = Bytes::NextSpecial(next, end_);
+      if (special == end_) return false;  // the end inside the root: pugixml says what is open
+      next = Special(special, in, quote);
     }
-  }
-
-  // After Special returned `next`: whether the root element ended, `at` then past it.
-  bool RootEnded(const char*& at, const char* next) {
     if (!next) return false;
     at = next;
     return true;
-  }
-
-  // The same, finding the special bytes 32 at a time and taking whole blocks of plain markup at
-  // once.
-  bool InsideRootByBlocks(const char*& at, In& in, char& quote) {
-    const char* block = at + 1;
-    std::uint32_t specials = Bytes::SpecialBytes(block, end_);
-    const char* plainTried = block;  // the fast path is not tried again before this
-    while (true) {
-      while (specials == 0) {
-        block += 32;
-        if (block >= end_) return false;
-        if (block >= plainTried) {
-          const char* from = block;
-          if (PlainBlocks(from, in, quote)) return RootEnded(at, from);
-          plainTried = from == block ? block + Bytes::kPlainBlock : from;
-          block = from;
-        }
-        specials = Bytes::SpecialBytes(block, end_);
-      }
-      const char* const special = block + std::countr_zero(specials);
-      specials &= specials - 1;
-      const char* const next = Special(special, in, quote);
-      if (!next || rootClosed_) return RootEnded(at, next);
-      if (next - block >= 32) {
-        block = next;
-        specials = Bytes::SpecialBytes(block, end_);
-      } else if (next != special + 1) {
-        specials &= ~std::uint32_t{0} << (next - block);
-      }
-    }
   }
 
   // The special byte at `special` inside the root element, in the state `in` and `quote`: where
