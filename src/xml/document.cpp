@@ -16,10 +16,6 @@ constexpr std::size_t kRowsReserved = 64;
 
 }  // namespace
 
-bool Document::IsRow(pugi::xml_node node) {
-  return node.type() == pugi::node_element && SameBytes(node.name(), kRowName, sizeof kRowName);
-}
-
 std::optional<std::string_view> Element::Attribute(const char* name) const {
   const pugi::xml_attribute attribute = node_.attribute(name);
   if (!attribute) return std::nullopt;
@@ -30,8 +26,8 @@ ParseOutcome Document::Parse(std::string_view text) {
   document_.reset();  // before the text it points into changes
   rows_.clear();
   rows_.reserve(kRowsReserved);
-  const std::optional<Refusal> refusal = ParseWellFormed(text, text_, document_, [&](pugi::xml_node node, std::uint32_t shape) {
-    if (IsRow(node)) rows_.push_back({node, shape});
+  const std::optional<Refusal> refusal = ParseWellFormed(text, text_, document_, [&](pugi::xml_node element, std::uint32_t shape) {
+    if (SameBytes(element.name(), kRowName, sizeof kRowName)) rows_.push_back({element, shape});
   });
   if (!refusal) return {true, "", 0};
   document_.reset();

@@ -88,8 +88,6 @@ class Document {
   }
 
  private:
-  static bool IsRow(pugi::xml_node node);
-
   std::string text_;  // parsed in place, so that names are known to lie in it; padded
   pugi::xml_document document_;
   struct ShapedRow {

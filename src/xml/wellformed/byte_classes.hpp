@@ -19,15 +19,13 @@ constexpr std::array<bool, 256> kSpecialByte = [] {
   return special;
 }();
 
-inline bool IsSpecialByte(char byte) { return kSpecialByte[static_cast<unsigned char>(byte)]; }
-
 // The version for every processor, WebAssembly's included.
 struct PortableBytes {
   static constexpr bool kVectors = false;
 
   // The first special byte in [from, end), or `end`.
   static const char* NextSpecial(const char* from, const char* end) {
-    while (from != end && !IsSpecialByte(*from)) ++from;
+    while (from != end && !kSpecialByte[static_cast<unsigned char>(*from)]) ++from;
     return from;
   }
 };

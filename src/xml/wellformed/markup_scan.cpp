@@ -20,9 +20,7 @@ namespace {
 using Pass = std::optional<Refusal> (*)(std::string_view text);
 
 template <typename Bytes>
-std::optional<Refusal> Scan(std::string_view text) {
-  return MarkupScanner<Bytes>(text).Run();
-}
+std::optional<Refusal> Scan(std::string_view text) { return MarkupScanner<Bytes>(text).Run(); }
 
 Pass PassOf(ScanVersion version) {
   switch (version) {

@@ -4,7 +4,6 @@
 // its own.
 #pragma once
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -280,16 +279,14 @@ class MarkupScanner {
       if (in == In::kValue) return Stop("\"<\" in an attribute value", special);
       if (in == In::kTag || special + 1 == end_) return nullptr;  // pugixml says what is wrong
       const char next = special[1];
-      if (next != '/' && next != '!' && next != '?') {
-        in = In::kTag;
-      } else {
+      if (next == '/' || next == '!' || next == '?') {
         if (!CheckedMarkup(at)) return nullptr;
         rootClosed_ = depth_ == 0;
         return at;
       }
+      in = In::kTag;
     } else if (c == '&') {
-      if (in == In::kTag || !Reference(at)) return nullptr;
-      return at;
+      return in != In::kTag && Reference(at) ? at : nullptr;
     } else if (c != '\n' && c != '\t' && c != '\r') {
       return CheckCharacter(special, end_, refusal_, begin_);
     }

@@ -33,8 +33,7 @@ std::optional<Refusal> ParseWellFormed(std::string_view text, std::string& stora
                                        OnElement&& onElement) {
   if (std::optional<Refusal> refusal = ScanMarkup(text)) return refusal;
   storage.reserve(text.size() + kStoragePadding);
-  storage.assign(text);
-  storage.append(kStoragePadding, '\0');
+  storage.assign(text).append(kStoragePadding, '\0');
   const pugi::xml_parse_result parsed =
       document.load_buffer_inplace(storage.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
   if (parsed.status == pugi::status_out_of_memory) throw std::bad_alloc();
