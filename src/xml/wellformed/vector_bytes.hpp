@@ -15,19 +15,17 @@
 namespace quorvel::xml {
 namespace {
 
-// The instructions of one width. Equal: bit n set where byte n is `byte`. Unprintable: bit n set
-// where byte n is not printable ASCII (compared signed, the bytes from 0x80 on are below ' ' too).
+// The instructions of one width, on vectors of bytes and masks of them (all ones where true);
+// Less compares signed.
 struct Sse2 {
   using Vector = __m128i;
   static constexpr int kLanes = 16;
   static Vector Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
-  static Vector Or(Vector bytes, char bits) { return _mm_or_si128(bytes, _mm_set1_epi8(bits)); }
-  static std::uint64_t Equal(Vector bytes, char byte) {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(byte))));
-  }
-  static std::uint64_t Unprintable(Vector bytes) {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmplt_epi8(bytes, _mm_set1_epi8(' '))));
-  }
+  static Vector Splat(char byte) { return _mm_set1_epi8(byte); }
+  static Vector Or(Vector a, Vector b) { return _mm_or_si128(a, b); }
+  static Vector Equal(Vector a, Vector b) { return _mm_cmpeq_epi8(a, b); }
+  static Vector Less(Vector a, Vector b) { return _mm_cmplt_epi8(a, b); }
+  static std::uint64_t Bits(Vector mask) { return static_cast<std::uint32_t>(_mm_movemask_epi8(mask)); }
 };
 
 #if defined(__AVX2__)
@@ -35,13 +33,11 @@ struct Avx2 {
   using Vector = __m256i;
   static constexpr int kLanes = 32;
   static Vector Load(const char* at) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)); }
-  static Vector Or(Vector bytes, char bits) { return _mm256_or_si256(bytes, _mm256_set1_epi8(bits)); }
-  static std::uint64_t Equal(Vector bytes, char byte) {
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(byte))));
-  }
-  static std::uint64_t Unprintable(Vector bytes) {
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(_mm256_set1_epi8(' '), bytes)));
-  }
+  static Vector Splat(char byte) { return _mm256_set1_epi8(byte); }
+  static Vector Or(Vector a, Vector b) { return _mm256_or_si256(a, b); }
+  static Vector Equal(Vector a, Vector b) { return _mm256_cmpeq_epi8(a, b); }
+  static Vector Less(Vector a, Vector b) { return _mm256_cmpgt_epi8(b, a); }
+  static std::uint64_t Bits(Vector mask) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(mask)); }
 };
 #endif
 
@@ -52,22 +48,28 @@ struct PlainBlockBytes {
   std::uint64_t other;  // & ' and every byte that is not printable ASCII
 };
 
-template <typename Width>
+// The byte search with the instructions of one width, W.
+template <typename W>
 struct VectorBytes {
   static constexpr bool kVectors = true;
   static constexpr int kPlainBlock = 64;
-  static constexpr int kLanes = Width::kLanes;
+  static constexpr int kLanes = W::kLanes;
+
+  using Vector = typename W::Vector;
 
   // & (0x26) and ' (0x27) differ in their lowest bit only, < (0x3C) and > (0x3E) in the next one.
-  static std::uint64_t AmpersandOrApostrophe(typename Width::Vector bytes) { return Width::Equal(Width::Or(bytes, 1), '\''); }
-  static std::uint64_t Angle(typename Width::Vector bytes) { return Width::Equal(Width::Or(bytes, 2), '>'); }
+  static Vector AmpersandOrApostrophe(Vector bytes) { return W::Equal(W::Or(bytes, W::Splat(1)), W::Splat('\'')); }
+  static Vector Angle(Vector bytes) { return W::Equal(W::Or(bytes, W::Splat(2)), W::Splat('>')); }
+  static Vector Quote(Vector bytes) { return W::Equal(bytes, W::Splat('"')); }
+  // Not printable ASCII: compared signed, the bytes from 0x80 on are below ' ' too.
+  static Vector Unprintable(Vector bytes) { return W::Less(bytes, W::Splat(' ')); }
 
   // The first special byte in [from, end), or `end`; blanks may be taken for special ones.
   static const char* NextSpecial(const char* from, const char* end) {
     for (; end - from >= kLanes; from += kLanes) {
-      const auto bytes = Width::Load(from);
+      const Vector bytes = W::Load(from);
       const std::uint64_t special =
-          AmpersandOrApostrophe(bytes) | Angle(bytes) | Width::Equal(bytes, '"') | Width::Unprintable(bytes);
+          W::Bits(W::Or(W::Or(AmpersandOrApostrophe(bytes), Angle(bytes)), W::Or(Quote(bytes), Unprintable(bytes))));
       if (special != 0) return from + std::countr_zero(special);
     }
     return PortableBytes::NextSpecial(from, end);
@@ -76,11 +78,11 @@ struct VectorBytes {
   static PlainBlockBytes ClassifyPlainBlock(const char* block) {
     PlainBlockBytes classes{0, 0, 0};
     for (int part = 0; part < kPlainBlock / kLanes; ++part) {
-      const auto bytes = Width::Load(block + kLanes * part);
+      const Vector bytes = W::Load(block + kLanes * part);
       const int shift = kLanes * part;
-      classes.quote |= Width::Equal(bytes, '"') << shift;
-      classes.angle |= Angle(bytes) << shift;
-      classes.other |= (AmpersandOrApostrophe(bytes) | Width::Unprintable(bytes)) << shift;
+      classes.quote |= W::Bits(Quote(bytes)) << shift;
+      classes.angle |= W::Bits(Angle(bytes)) << shift;
+      classes.other |= W::Bits(W::Or(AmpersandOrApostrophe(bytes), Unprintable(bytes))) << shift;
     }
     return classes;
   }
