@@ -6,7 +6,7 @@
 #include "common/number_text.hpp"
 #include "control/mod_tax.hpp"
 #include "xml/document.hpp"
-#include "xml/markup_scan.hpp"
+#include "xml/wellformed/markup_scan.hpp"
 
 namespace quorvel::fuzz {
 namespace {
@@ -25,8 +25,11 @@ XmlVerdict ParseXml(std::string_view text) {
 }
 
 bool MarkupPassesAgree(std::string_view text) {
-  const xml::MarkupPass wider = xml::WiderMarkupPass();
-  return !wider || wider(text) == xml::ScanMarkupBaseline(text);
+  const std::optional<xml::Refusal> inUse = xml::ScanMarkup(text);
+  for (const xml::ScanVersion version : xml::ScanVersions()) {
+    if (xml::ScanMarkup(text, version) != inUse) return false;
+  }
+  return true;
 }
 
 std::vector<ResultRow> RowsetRows(std::string_view text) {

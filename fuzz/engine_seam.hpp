@@ -23,8 +23,8 @@ struct XmlVerdict {
   std::size_t offset = 0;
 };
 XmlVerdict ParseXml(std::string_view text);
-// Whether the version of the markup pass with wider instructions that this processor takes, if
-// any, gives the verdict of the baseline on `text`.
+// Whether every version of the markup pass this processor can run gives the verdict on `text` of
+// the one the engine runs.
 bool MarkupPassesAgree(std::string_view text);
 
 // A row of a result rowset, with the two attributes every result row carries.

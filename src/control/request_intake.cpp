@@ -7,7 +7,7 @@
 #include "common/conversions.hpp"
 #include "common/error.hpp"
 #include "lines/transaction_columns.hpp"
-#include "xml/text_position.hpp"
+#include "xml/wellformed/text_position.hpp"
 #include "control/transaction_rows.hpp"
 
 namespace quorvel {

@@ -5,7 +5,7 @@
 #include "common/error.hpp"
 #include "quorvel/quorvel.hpp"
 #include "xml/document.hpp"
-#include "xml/text_position.hpp"
+#include "xml/wellformed/text_position.hpp"
 
 namespace quorvel {
 

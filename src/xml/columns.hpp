@@ -72,6 +72,8 @@ class ColumnValues {
 // row before (as rowsets write them), so that most names are checked once against one guess, and
 // none when the row has the shape of the row before. One reader per thread: it remembers the last
 // row.
+// From the well-formedness checks it takes only the rows' shape numbers and the padding after the
+// document's text (wellformed/well_formed.hpp).
 class ColumnReader {
  public:
   // A reader of rows of the document kept in `storage` (Document::Storage()).

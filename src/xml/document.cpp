@@ -1,11 +1,9 @@
 #include "xml/document.hpp"
 
 #include <cstring>
-#include <new>
 
-#include "xml/element_names.hpp"
-#include "xml/markup_scan.hpp"
 #include "xml/same_bytes.hpp"
+#include "xml/wellformed/well_formed.hpp"
 
 static_assert(quorvel::xml::Element::kNoShape == quorvel::xml::ElementNames::kNoShape);
 
@@ -18,10 +16,6 @@ constexpr std::size_t kRowsReserved = 64;
 
 }  // namespace
 
-bool Document::IsRow(pugi::xml_node node) {
-  return node.type() == pugi::node_element && SameBytes(node.name(), kRowName, sizeof kRowName);
-}
-
 std::optional<std::string_view> Element::Attribute(const char* name) const {
   const pugi::xml_attribute attribute = node_.attribute(name);
   if (!attribute) return std::nullopt;
@@ -31,47 +25,14 @@ std::optional<std::string_view> Element::Attribute(const char* name) const {
 ParseOutcome Document::Parse(std::string_view text) {
   document_.reset();  // before the text it points into changes
   rows_.clear();
-  if (std::optional<Refusal> refusal = ScanMarkup(text)) return {false, std::move(refusal->rule), refusal->offset};
-  text_.reserve(text.size() + kStoragePadding);
-  text_.assign(text);
-  text_.append(kStoragePadding, '\0');
-  const pugi::xml_parse_result result =
-      document_.load_buffer_inplace(text_.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
-  if (result.status == pugi::status_out_of_memory) throw std::bad_alloc();
-  std::optional<ParseOutcome> fault;
-  if (!result) {
-    fault = ParseOutcome{false, result.description(), static_cast<std::size_t>(result.offset)};
-  } else {
-    fault = CheckElements();
-  }
-  if (!fault) return {true, "", 0};
+  rows_.reserve(kRowsReserved);
+  const std::optional<Refusal> refusal = ParseWellFormed(text, text_, document_, [&](pugi::xml_node element, std::uint32_t shape) {
+    if (SameBytes(element.name(), kRowName, sizeof kRowName)) rows_.push_back({element, shape});
+  });
+  if (!refusal) return {true, "", 0};
   document_.reset();
   rows_.clear();
-  return *fault;
-}
-
-std::optional<ParseOutcome> Document::CheckElements() {
-  ElementNames names(Storage());
-  rows_.reserve(kRowsReserved);
-  int depth = 1;
-  pugi::xml_node node = document_.first_child();
-  while (node) {
-    if (node.type() == pugi::node_element) {
-      if (auto refusal = names.Check(node, depth)) return ParseOutcome{false, std::move(refusal->rule), refusal->offset};
-      if (IsRow(node)) rows_.push_back({node, names.LastShape()});
-      if (node.first_child()) {
-        node = node.first_child();
-        ++depth;
-        continue;
-      }
-    }
-    while (node && !node.next_sibling()) {
-      node = node.parent();
-      --depth;
-    }
-    if (node) node = node.next_sibling();
-  }
-  return std::nullopt;
+  return {false, refusal->rule, refusal->offset};
 }
 
 std::vector<Row> Document::RowsetRows() const {

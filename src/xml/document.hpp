@@ -2,8 +2,7 @@
 //
 // Rows are the elements written "z:row", as rowset documents write them. Nothing outside the
 // given text is ever read: a document with a DTD is refused, and so is every text that is not
-// well-formed XML. pugixml parses; what it does not check is checked around it (characters.hpp,
-// markup_scan.hpp, element_names.hpp).
+// well-formed XML (wellformed/well_formed.hpp).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +19,7 @@ class Element {
  public:
   explicit Element(pugi::xml_node node, std::uint32_t shape = kNoShape) : node_(node), shape_(shape) {}
 
-  // The shape of the element's attribute names (see element_names.hpp), or kNoShape when
+  // The shape of the element's attribute names (see wellformed/element_names.hpp), or kNoShape when
   // unknown: two elements of one document with the same shape other than kNoShape have the same
   // attribute names in the same order.
   std::uint32_t Shape() const { return shape_; }
@@ -72,10 +71,10 @@ class Document {
   // Parses `text` as Parse does and says only whether it parsed.
   bool LoadXml(std::string_view text) { return Parse(text).parsed; }
 
-  // The bytes the parsed document lives in, followed by kStoragePadding NULs: element names,
-  // attribute names and values point into them, and 16 bytes from any of them may be read.
+  // The bytes the parsed document lives in, followed by kStoragePadding NULs
+  // (wellformed/well_formed.hpp): element names, attribute names and values point into them, and
+  // 16 bytes from any of them may be read.
   std::string_view Storage() const { return std::string_view(text_.c_str(), text_.size() + 1); }
-  static constexpr std::size_t kStoragePadding = 16;
 
   // "xml/rs:data/z:row": the rows of a rowset document, in document order, numbered from 1.
   std::vector<Row> RowsetRows() const;
@@ -89,10 +88,6 @@ class Document {
   }
 
  private:
-  static bool IsRow(pugi::xml_node node);
-  // Checks the names of every element and gathers the rows, in one walk of the document.
-  std::optional<ParseOutcome> CheckElements();
-
   std::string text_;  // parsed in place, so that names are known to lie in it; padded
   pugi::xml_document document_;
   struct ShapedRow {

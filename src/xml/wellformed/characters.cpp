@@ -1,8 +1,6 @@
-#include "xml/characters.hpp"
+#include "xml/wellformed/characters.hpp"
 
 #include <cstdio>
-
-#include "xml/byte_search.hpp"
 
 namespace quorvel::xml {
 namespace {
@@ -82,8 +80,9 @@ std::optional<Refusal> CheckCharacters(std::string_view text, std::size_t offset
   const char* const end = text.data() + text.size();
   const char* const begin = text.data() - offset;
   std::optional<Refusal> refusal;
-  for (const char* at = FindFirstUnprintable(text.data(), end); at != end; at = FindFirstUnprintable(at, end)) {
-    at = CheckCharacter(at, end, refusal, begin);
+  for (const char* at = text.data(); at != end;) {
+    const auto byte = static_cast<unsigned char>(*at);
+    at = byte >= 0x20 && byte < 0x80 ? at + 1 : CheckCharacter(at, end, refusal, begin);
     if (!at) return refusal;
   }
   return std::nullopt;

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xml/refusal.hpp"
+#include "xml/wellformed/refusal.hpp"
 
 namespace quorvel::xml {
 

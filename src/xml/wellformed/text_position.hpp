@@ -1,6 +1,7 @@
 // Where a byte offset lies in a text, for messages.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,16 +10,10 @@ namespace quorvel::xml {
 
 // "line L, column C" of the byte `offset` of `text`, both counted from 1.
 inline std::string TextPosition(std::string_view text, std::size_t offset) {
-  std::size_t line = 1, column = 1;
-  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+  const std::string_view before = text.substr(0, offset);
+  const std::size_t lineStart = before.rfind('\n') + 1;  // 0 on the first line (npos + 1)
+  return "line " + std::to_string(std::count(before.begin(), before.end(), '\n') + 1) + ", column " +
+         std::to_string(before.size() - lineStart + 1);
 }
 
 }  // namespace quorvel::xml

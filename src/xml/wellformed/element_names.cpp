@@ -1,4 +1,4 @@
-#include "xml/element_names.hpp"
+#include "xml/wellformed/element_names.hpp"
 
 #include <algorithm>
 #include <bit>

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "xml/refusal.hpp"
+#include "xml/wellformed/refusal.hpp"
 
 namespace quorvel::xml {
 

@@ -1,9 +1,9 @@
-// The pass of markup_scan.hpp, for the two files that compile it: markup_scan.cpp for every
-// processor and markup_scan_avx2.cpp for those with wider instructions. Everything here has
-// internal linkage, so each file keeps its own.
+// The pass of markup_scan.hpp, for the files that compile its versions: markup_scan.cpp (the
+// portable one and SSE2's) and markup_scan_avx2.cpp. `Bytes` finds the special bytes
+// (byte_classes.hpp, vector_bytes.hpp). Everything here has internal linkage, so each file keeps
+// its own.
 #pragma once
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -11,9 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "xml/byte_search.hpp"
-#include "xml/characters.hpp"
-#include "xml/refusal.hpp"
+#include "xml/wellformed/characters.hpp"
+#include "xml/wellformed/refusal.hpp"
 
 namespace quorvel::xml {
 namespace {
@@ -33,6 +32,7 @@ std::string Shown(const char* from, const char* to) {
 
 // One pass over a document's text. Each step returns false when it stops the pass: with a
 // refusal, or without one where the text breaks a rule that pugixml reports itself.
+template <typename Bytes>
 class MarkupScanner {
  public:
   explicit MarkupScanner(std::string_view text) : begin_(text.data()), end_(begin_ + text.size()) {}
@@ -60,6 +60,10 @@ class MarkupScanner {
   bool Refuse(std::string rule, const char* at) {
     refusal_ = Refusal{std::move(rule), static_cast<std::size_t>(at - begin_)};
     return false;
+  }
+  const char* Stop(std::string rule, const char* at) {
+    Refuse(std::move(rule), at);
+    return nullptr;
   }
   bool StartsWith(const char* at, std::string_view prefix) const {
     return static_cast<std::size_t>(end_ - at) >= prefix.size() && std::memcmp(at, prefix.data(), prefix.size()) == 0;
@@ -161,15 +165,16 @@ class MarkupScanner {
   // the first byte that needs a closer look, in the state `in` and `quote` say; returns true
   // when the root element ended, `at` past its end.
   bool PlainBlocks(const char*& at, In& in, char& quote) {
+    constexpr int kPlainBlock = Bytes::kPlainBlock;
     if (in == In::kValue && quote != '"') return false;
     const char* block = at;
     while (end_ - block > kPlainBlock) {
-      const PlainBlockBytes bytes = ClassifyPlainBlock(block);
+      const auto bytes = Bytes::ClassifyPlainBlock(block);
       for (std::uint64_t other = bytes.other; other != 0; other &= other - 1) {
         const char c = block[std::countr_zero(other)];
         if (c != '\n' && c != '\t' && c != '\r') return false;
       }
-      const std::uint64_t quoted = PrefixParity(bytes.quote) ^ (in == In::kValue ? ~std::uint64_t{0} : 0);
+      const std::uint64_t quoted = Bytes::PrefixParity(bytes.quote) ^ (in == In::kValue ? ~std::uint64_t{0} : 0);
       // Up to the first '<' in a value, which the slower pass refuses.
       int limit = kPlainBlock;
       for (std::uint64_t inValue = bytes.angle & quoted; inValue != 0; inValue &= inValue - 1) {
@@ -221,89 +226,71 @@ class MarkupScanner {
     return false;
   }
 
-  // The root element, from its start tag at `at` to its end. One pass that stops only at the
-  // bytes that matter (SpecialBytes), 32 at a time.
+  // The root element, from its start tag at `at` to its end: one pass that stops only at the
+  // special bytes, taking whole blocks of plain markup at once where it has vector instructions.
+  // Returns true when the root element ended, `at` past its end.
   bool InsideRoot(const char*& at) {
     if (rootClosed_) return Refuse("content after the root element", at);
     In in = In::kTag;
     char quote = 0;
-    const char* block = at + 1;
-    std::uint32_t specials = SpecialBytes(block, end_);
-    // Where the pass goes on after a step that read past its special byte.
-    const auto resume = [&](const char* next) {
-      if (next - block >= 32) {
-        block = next;
-        specials = SpecialBytes(block, end_);
-      } else {
-        specials &= ~std::uint32_t{0} << (next - block);
+    const char* next = at + 1;
+    [[maybe_unused]] const char* plainTried = next;  // the fast path is not tried again before this
+    while (next && !rootClosed_) {
+      if constexpr (Bytes::kVectors) {
+        if (next >= plainTried) {
+          if (PlainBlocks(next, in, quote)) break;
+          plainTried = next + Bytes::kPlainBlock;
+        }
       }
-    };
-    const char* plainTried = block;  // the fast path is not tried again before this
-    while (true) {
-      while (specials == 0) {
-        block += 32;
-        if (block >= end_) return false;  // the end inside the root: pugixml says what is open
-        if (kClassifyBlocks && block >= plainTried) {
-          const char* from = block;
-          if (PlainBlocks(from, in, quote)) {
-            at = from;
-            return true;
-          }
-          plainTried = from == block ? block + kPlainBlock : from;
-          block = from;
-        }
-        specials = SpecialBytes(block, end_);
-      }
-      const char* const special = block + __builtin_ctz(specials);
-      specials &= specials - 1;
-      const char c = *special;
-      if (c == '"' || c == '\'') {
-        if (in == In::kTag) {
-          in = In::kValue;
-          quote = c;
-        } else if (in == In::kValue && c == quote) {
-          in = In::kTag;
-        }
-      } else if (c == '>') {
-        if (in == In::kTag) {
-          in = In::kContent;
-          if (special[-1] != '/') {
-            ++depth_;
-          } else if (depth_ == 0) {
-            at = special + 1;
-            rootClosed_ = true;
-            return true;
-          }
-        } else if (in == In::kContent && special - begin_ >= 2 && special[-1] == ']' && special[-2] == ']') {
-          // Every markup ends in '>', so the two bytes before this one are text.
-          return Refuse("\"]]>\" in text", special - 2);
-        }
-      } else if (c == '<') {
-        if (in == In::kValue) return Refuse("\"<\" in an attribute value", special);
-        if (in == In::kTag || special + 1 == end_) return false;  // pugixml says what is wrong
-        const char next = special[1];
-        if (next == '/' || next == '!' || next == '?') {
-          at = special;
-          if (!CheckedMarkup(at)) return false;
-          if (depth_ == 0) {
-            rootClosed_ = true;
-            return true;
-          }
-          resume(at);
-        } else {
-          in = In::kTag;
-        }
-      } else if (c == '&') {
-        if (in == In::kTag) return false;
-        at = special;
-        if (!Reference(at)) return false;
-        resume(at);
-      } else if (c != '\n' && c != '\t' && c != '\r') {
-        at = CheckCharacter(special, end_, refusal_, begin_);
-        if (!at) return false;
-        resume(at);
-      }
+      const char* const special = Bytes::NextSpecial(next, end_);
+      if (special == end_) return false;  // the end inside the root: pugixml says what is open
+      next = Special(special, in, quote);
     }
+    if (!next) return false;
+    at = next;
+    return true;
+  }
+
+  // The special byte at `special` inside the root element, in the state `in` and `quote`: where
+  // the pass goes on, rootClosed_ set when the root element ended; nullptr when it stops.
+  const char* Special(const char* special, In& in, char& quote) {
+    const char c = *special;
+    const char* at = special;
+    if (c == '"' || c == '\'') {
+      if (in == In::kTag) {
+        in = In::kValue;
+        quote = c;
+      } else if (in == In::kValue && c == quote) {
+        in = In::kTag;
+      }
+    } else if (c == '>') {
+      if (in == In::kTag) {
+        in = In::kContent;
+        if (special[-1] != '/') {
+          ++depth_;
+        } else if (depth_ == 0) {
+          rootClosed_ = true;
+        }
+      } else if (in == In::kContent && special - begin_ >= 2 && special[-1] == ']' && special[-2] == ']') {
+        // Every markup ends in '>', so the two bytes before this one are text.
+        return Stop("\"]]>\" in text", special - 2);
+      }
+    } else if (c == '<') {
+      if (in == In::kValue) return Stop("\"<\" in an attribute value", special);
+      if (in == In::kTag || special + 1 == end_) return nullptr;  // pugixml says what is wrong
+      const char next = special[1];
+      if (next == '/' || next == '!' || next == '?') {
+        if (!CheckedMarkup(at)) return nullptr;
+        rootClosed_ = depth_ == 0;
+        return at;
+      }
+      in = In::kTag;
+    } else if (c == '&') {
+      return in != In::kTag && Reference(at) ? at : nullptr;
+    } else if (c != '\n' && c != '\t' && c != '\r') {
+      return CheckCharacter(special, end_, refusal_, begin_);
+    }
+    return special + 1;
   }
 
   // The reference that starts at `at` ('&'); leaves `at` past it.
