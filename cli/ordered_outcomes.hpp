@@ -16,15 +16,11 @@
 #include <mutex>
 #include <string>
 
+#include "quorvel/batch.hpp"
+
 namespace quorvel::cli {
 
-// What one transaction came to: its result (empty once written to a file), or an error.
-struct Outcome {
-  bool failed = false;
-  int number = 0;            // when failed: the error number
-  std::string text;          // the result, or when failed the error's description
-  std::string refusal;       // why the document was refused as not well-formed XML, if it was
-};
+using batch::Outcome;
 
 class OrderedOutcomes {
  public:
