@@ -59,8 +59,8 @@ def test_same_files_as_quorvel_batch(tmp_path: pathlib.Path) -> None:
 
 
 @pytest.mark.parametrize("inputs,out,message", [
-    (["a/x.xml", "b/x.xml"], "out", '"{0}/a/x.xml" and "{0}/b/x.xml" would both write x.result.xml'),
-    (["x.xml", "x.result.xml"], ".", 'the output of "{0}/x.xml" would replace the input "{0}/x.result.xml"'),
+    (["a/x.xml", "b/x.xml"], "out", '"{0}/a/x.xml" and "{0}/b/x.xml" would both write {0}/out/x.result.xml'),
+    (["x.xml", "x.result.xml"], ".", 'the result of "{0}/x.xml" would be written over the input "{0}/x.result.xml"'),
 ], ids=["two inputs of one name", "an output over an input"])
 def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list, out: str,
                                            message: str) -> None:
