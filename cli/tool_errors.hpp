@@ -6,6 +6,7 @@
 
 namespace quorvel::cli::errors {
 
-inline constexpr int kCannotWrite = batch::kCannotWrite;  // a result, an error record or standard output cannot be written
+// A result, an error record or standard output cannot be written.
+inline constexpr int kCannotWrite = batch::kCannotWrite;
 
 }  // namespace quorvel::cli::errors

@@ -23,7 +23,9 @@ std::string FileName(const py::handle& name) {
 
 // A file name as Python shows it (os.fsdecode): bytes that are not UTF-8 kept as surrogates.
 py::str ShownName(const std::string& name) {
-  return py::reinterpret_steal<py::str>(PyUnicode_DecodeFSDefaultAndSize(name.data(), static_cast<Py_ssize_t>(name.size())));
+  PyObject* shown = PyUnicode_DecodeFSDefaultAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
+  if (shown == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(shown);
 }
 
 py::bytes Read(const batch::InputFile& file) {
