@@ -56,8 +56,8 @@ void ResultFolder::Create() const {
   }
 }
 
-// The new file is renamed in before the other one goes: an interruption between the two leaves
-// both (the newer named by its time), never neither.
+// The new file is renamed in before the other one goes: a process killed between the two leaves
+// both, never neither.
 void ResultFolder::WriteResult(const std::string& input, std::string_view result) const {
   ReplaceFile(ResultPath(input), result);
   RemoveIfPresent(ErrorPath(input));
