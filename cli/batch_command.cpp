@@ -17,21 +17,22 @@
 #include <vector>
 
 #include "commands.hpp"
-#include "input_files.hpp"
+#include "interruption.hpp"
 #include "json_lines.hpp"
 #include "ordered_outcomes.hpp"
 #include "progress_bar.hpp"
+#include "quorvel/batch.hpp"
 #include "quorvel/quorvel.hpp"
-#include "result_folder.hpp"
 #include "standard_output.hpp"
 #include "tables_source.hpp"
-#include "temporary_files.hpp"
-#include "tool_errors.hpp"
 #include "usage_error.hpp"
 #include "worker_threads.hpp"
 
 namespace quorvel::cli {
 namespace {
+
+using batch::InputFile;
+using batch::ResultFolder;
 
 constexpr unsigned kMaxJobs = 1024;
 
@@ -41,38 +42,17 @@ void Fail(Outcome& outcome, int number, std::string description) {
   outcome.text = std::move(description);
 }
 
-// Under --out: the result, or the error record, of one transaction. A result that cannot be
-// written fails the transaction and leaves the earlier result whole.
-void RecordInFolder(const ResultFolder& folder, const InputFile& file, Outcome& outcome) {
-  bool keepResult = false;
-  if (!outcome.failed) {
-    try {
-      folder.WriteResult(file.path, outcome.text);
-      outcome.text.clear();
-      return;
-    } catch (const Error& error) {
-      Fail(outcome, error.number(), error.description());
-      keepResult = true;
-    }
-  }
-  try {
-    folder.WriteError(file.path, outcome.number, outcome.text, keepResult);
-  } catch (const Error& error) {
-    outcome.text += "; " + error.description();
-  }
-}
-
 // Calculates one transaction, and under --out records it at once. Never throws: whatever goes
 // wrong is the transaction's failure.
 Outcome Calculate(const ReferenceTables& tables, const InputFile& file, const ResultFolder* folder) {
   Outcome outcome;
   try {
     outcome.text = CalculateTaxes(tables, ReadWholeFile(file.path, file.kinds), outcome.refusal);
-    if (folder != nullptr) RecordInFolder(*folder, file, outcome);
+    if (folder != nullptr) folder->Record(file.path, outcome);
   } catch (const Error& error) {
     Fail(outcome, error.number(), error.description());
     try {
-      if (folder != nullptr) RecordInFolder(*folder, file, outcome);
+      if (folder != nullptr) folder->Record(file.path, outcome);
     } catch (const std::exception&) {
       // reported as the transaction's error below anyway
     }
@@ -129,6 +109,20 @@ void PrintSummary(std::size_t count, std::size_t failures, std::chrono::steady_c
                count == 1 ? "" : "s", failures, seconds, seconds > 0 ? static_cast<double>(count) / seconds : 0.0);
 }
 
+// The files of the arguments, and under --out the folder they go to, refused as usage errors.
+std::vector<InputFile> ExpandInputs(const BatchOptions& options, std::optional<ResultFolder>& folder) {
+  try {
+    std::vector<InputFile> files = batch::ExpandInputs(options.inputs, {options.recursive, options.nullSeparated});
+    if (!options.out.empty()) {
+      folder.emplace(options.out);
+      folder->RefuseClashes(files);
+    }
+    return files;
+  } catch (const batch::InputsRefused& refused) {
+    throw UsageError(refused.what());
+  }
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options) {
@@ -136,21 +130,20 @@ int RunBatch(const BatchOptions& options) {
   if (options.format == BatchFormat::kJsonLines && !options.out.empty()) {
     throw UsageError("--format jsonl writes to standard output and cannot go with --out");
   }
-  const std::vector<InputFile> files = ExpandInputs(options.inputs, {options.recursive, options.nullSeparated});
   std::optional<ResultFolder> folder;
-  if (!options.out.empty()) {
-    folder.emplace(options.out);
-    folder->RefuseClashes(files);
-  }
+  const std::vector<InputFile> files = ExpandInputs(options, folder);
   const std::shared_ptr<const ReferenceTables> tables = LoadTables(options.tables);
+  std::optional<batch::FolderLock> lock;
   if (folder) {
     folder->Create();
-    RemoveTemporaryFilesOnSignals();
+    StopOnSignals();
+    lock.emplace(folder->path(), options.command);
   }
   const ResultFolder* out = folder ? &*folder : nullptr;
 
   // Workers calculate in any order; the outcomes are taken here in input order. Once reporting
-  // fails, the workers skip what is left and the loop only drains what they hand over.
+  // fails or a signal asks the run to stop, the workers skip what is left and the loop only
+  // drains what they hand over.
   const unsigned wanted = WorkerCount(options, files.size());
   OrderedOutcomes outcomes(files.size(), std::max<std::size_t>(64, std::size_t{wanted} * 16));
   std::atomic<std::size_t> next{0};
@@ -158,7 +151,8 @@ int RunBatch(const BatchOptions& options) {
   WorkerThreads workers(wanted, [&] {
     for (std::size_t index = next++; index < files.size(); index = next++) {
       outcomes.WaitForRoom(index);
-      outcomes.Put(index, stopping.load() ? Outcome{} : Calculate(*tables, files[index], out));
+      const bool skip = stopping.load() || StopSignal() != 0;
+      outcomes.Put(index, skip ? Outcome{} : Calculate(*tables, files[index], out));
     }
   });
   WarnAboutThreads(workers, wanted);
@@ -168,9 +162,9 @@ int RunBatch(const BatchOptions& options) {
   std::exception_ptr reportFailure;
   for (std::size_t index = 0; index < files.size(); ++index) {
     const bool onThisThread = workers.size() == 0;
-    if (onThisThread && reportFailure) break;
+    if (onThisThread && (reportFailure || StopSignal() != 0)) break;
     const Outcome outcome = onThisThread ? Calculate(*tables, files[index], out) : outcomes.TakeNext();
-    if (reportFailure) continue;
+    if (reportFailure || StopSignal() != 0) continue;
     try {
       failures += Report(options, files[index], outcome, progress) ? 1 : 0;
       progress.Show(index + 1);
@@ -181,6 +175,7 @@ int RunBatch(const BatchOptions& options) {
   }
   workers.JoinAll();
   progress.Clear();
+  if (const int signal = StopSignal(); signal != 0) throw Interrupted{signal};
   if (reportFailure) std::rethrow_exception(reportFailure);
   FlushStandardOutput();
   if (!options.quiet) PrintSummary(files.size(), failures, start);

@@ -38,6 +38,7 @@ struct BatchOptions {
   bool recursive = false;           // folders: descend into sub-folders
   bool nullSeparated = false;       // `-`: the list on standard input is NUL-separated
   std::vector<std::string> inputs;  // files, folders, or "-" for a list on standard input
+  std::string command;              // the command line as given, written into the --out folder's lock
 };
 int RunBatch(const BatchOptions& options);
 

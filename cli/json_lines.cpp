@@ -21,8 +21,4 @@ std::string ErrorLine(std::string_view file, int number, std::string_view descri
   return Line({{"file", file}, {"error", {{"number", number}, {"description", description}}}});
 }
 
-std::string ErrorRecord(std::string_view file, int number, std::string_view description) {
-  return Line({{"file", file}, {"number", number}, {"description", description}});
-}
-
 }  // namespace quorvel::cli

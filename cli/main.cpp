@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "commands.hpp"
+#include "interruption.hpp"
 #include "quorvel/quorvel.hpp"
 #ifdef QUORVEL_WITH_SERVICE
 #include "serve.hpp"
@@ -193,6 +194,7 @@ int Run(int argc, char** argv) {
   if (calcCommand->parsed()) return RunCalc(calc);
   if (batchCommand->parsed()) {
     batch.format = batchFormat == "jsonl" ? BatchFormat::kJsonLines : BatchFormat::kResults;
+    for (int i = 0; i < argc; ++i) batch.command += (i == 0 ? "" : " ") + std::string(argv[i]);
     return RunBatch(batch);
   }
 #ifdef QUORVEL_WITH_SERVICE
@@ -216,6 +218,9 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   try {
     return quorvel::cli::Run(argc, argv);
+  } catch (const quorvel::cli::Interrupted& interrupted) {
+    std::fprintf(stderr, "quorvel: stopped by signal %d; the documents in hand were finished\n", interrupted.signal);
+    quorvel::cli::EndBySignal(interrupted.signal);
   } catch (const quorvel::cli::UsageError& error) {
     std::fprintf(stderr, "quorvel: %s\nRun 'quorvel --help' for the commands and options.\n", error.what());
     return 2;

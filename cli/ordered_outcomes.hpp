@@ -2,29 +2,26 @@
 // reader in input order. Workers wait when they get too far ahead of the reader, so that at most
 // `window` finished outcomes are held at once, however many transactions there are.
 //
-// The usual case takes no lock: each slot has a ready flag, and the mutex and condition variable
-// are used only by a thread that has to wait (a lock per transaction made the threads queue on
-// it). A reader that has to wait sleeps until a run of outcomes is ready, not just the next one,
-// which spares a context switch per transaction.
+// The usual case takes no lock: each slot has a ready flag. A worker that has to wait waits on
+// its own slot, and the reader that frees the slot wakes that worker alone (waking every waiting
+// worker on each take made a thousand workers on two cores spend their time being woken for
+// nothing). A reader that has to wait sleeps until a run of outcomes is ready, not just the next
+// one, which spares a context switch per transaction.
 #pragma once
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <string>
+
+#include "quorvel/batch.hpp"
 
 namespace quorvel::cli {
 
-// What one transaction came to: its result (empty once written to a file), or an error.
-struct Outcome {
-  bool failed = false;
-  int number = 0;            // when failed: the error number
-  std::string text;          // the result, or when failed the error's description
-  std::string refusal;       // why the document was refused as not well-formed XML, if it was
-};
+using batch::Outcome;
 
 class OrderedOutcomes {
  public:
@@ -32,14 +29,12 @@ class OrderedOutcomes {
   OrderedOutcomes(std::size_t count, std::size_t window)
       : count_(count), window_(window), slots_(std::make_unique<Slot[]>(window)) {}
 
-  // Waits until the outcome of transaction `index` may be put: until fewer than `window`
-  // outcomes before it are still waiting for the reader.
+  // Waits until the outcome of transaction `index` may be put: until the reader has taken the
+  // outcome `window` places before it, which held the same slot.
   void WaitForRoom(std::size_t index) {
-    if (HasRoom(index)) return;
-    std::unique_lock lock(mutex_);
-    ++workersWaiting_;
-    changed_.wait(lock, [&] { return HasRoom(index); });
-    --workersWaiting_;
+    Slot& slot = slots_[index % window_];
+    const auto turn = Turn(index);
+    for (auto now = slot.turn.load(); now != turn; now = slot.turn.load()) slot.turn.wait(now);
   }
 
   // Stores the outcome of transaction `index`; WaitForRoom(index) has returned.
@@ -47,7 +42,7 @@ class OrderedOutcomes {
     Slot& slot = slots_[index % window_];
     slot.outcome = std::move(outcome);
     slot.ready.store(true);
-    if (readerWaiting_.load() && RunIsReady()) WakeAll();
+    if (readerWaiting_.load() && RunIsReady()) WakeReader();
   }
 
   // Waits for the outcome of the next transaction in input order and hands it over.
@@ -57,23 +52,28 @@ class OrderedOutcomes {
     if (!slot.ready.load()) {
       std::unique_lock lock(mutex_);
       readerWaiting_.store(true);
-      changed_.wait(lock, [&] { return RunIsReady(); });
+      readerWoken_.wait(lock, [&] { return RunIsReady(); });
       readerWaiting_.store(false);
     }
     Outcome outcome = std::move(slot.outcome);
     slot.ready.store(false);
     nextToTake_.store(index + 1);
-    if (workersWaiting_.load() > 0) WakeAll();
+    slot.turn.store(Turn(index + window_));
+    slot.turn.notify_all();  // the one worker with that index, if it waits (cheap when none does)
     return outcome;
   }
 
  private:
+  // Which pass over the window an index is in: the slot's turn once the slot may take it. A
+  // 32-bit count, which the futex behind atomic wait takes directly; it only has to differ from
+  // the pass before, so its wrapping around is harmless.
+  std::uint32_t Turn(std::size_t index) const { return static_cast<std::uint32_t>(index / window_); }
+
   struct Slot {
     std::atomic<bool> ready{false};
+    std::atomic<std::uint32_t> turn{0};
     Outcome outcome;
   };
-
-  bool HasRoom(std::size_t index) const { return index < nextToTake_.load() + window_; }
 
   // Whether the next outcomes the reader will take are all there: kRun of them, or as many as
   // are left, or as many as the window holds.
@@ -87,11 +87,11 @@ class OrderedOutcomes {
   }
 
   static constexpr std::size_t kRun = 16;
-  // Wakes the waiting threads. Taking the mutex first means a thread that has just found its
-  // condition false is already asleep in the wait, and so cannot miss the notification.
-  void WakeAll() {
+  // Taking the mutex first means a reader that has just found its condition false is already
+  // asleep in the wait, and so cannot miss the notification.
+  void WakeReader() {
     { const std::lock_guard lock(mutex_); }
-    changed_.notify_all();
+    readerWoken_.notify_one();
   }
 
   const std::size_t count_;
@@ -99,9 +99,8 @@ class OrderedOutcomes {
   std::unique_ptr<Slot[]> slots_;
   std::atomic<std::size_t> nextToTake_{0};
   std::atomic<bool> readerWaiting_{false};
-  std::atomic<std::size_t> workersWaiting_{0};
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable readerWoken_;
 };
 
 }  // namespace quorvel::cli

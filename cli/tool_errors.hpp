@@ -2,8 +2,11 @@
 // kCannotRead, a file that cannot be read, comes from).
 #pragma once
 
+#include "quorvel/batch.hpp"
+
 namespace quorvel::cli::errors {
 
-inline constexpr int kCannotWrite = 2002;  // a result, an error record or standard output cannot be written
+// A result, an error record or standard output cannot be written.
+inline constexpr int kCannotWrite = batch::kCannotWrite;
 
 }  // namespace quorvel::cli::errors

@@ -1,15 +1,18 @@
 """Month-end re-rating: every transaction of a period calculated again, on a Dask cluster.
 
-    python3 -m quorvel.rerate --tables DIR --out DIR [--scheduler ADDRESS] FILE_OR_FOLDER...
+    python3 -m quorvel.rerate --tables DIR --out DIR [--scheduler ADDRESS] [-r] FILE_OR_FOLDER...
 
-Writes the same files as `quorvel batch --out DIR` (see quorvel._batch_files) and a summary on
-standard error; the exit status is 1 when any transaction failed. Without --scheduler it starts a
-local cluster of worker processes listening on 127.0.0.1 only, dashboards included.
+Writes the same files as `quorvel batch --out DIR`, by the same code (the engine's batch library:
+which files the arguments stand for, how results and error files are written, the folder's lock)
+and a summary on standard error; the exit status is 1 when any transaction failed. Without
+--scheduler it starts a local cluster of worker processes listening on 127.0.0.1 only, dashboards
+included.
 
 The client reads the inputs and writes the outputs, so the workers need the quorvel package but
 no shared file system. The islands go to each worker once, with a worker plugin that loads the
 tables there; the transactions go in partitions, a bounded number of them in flight, and come
-back in input order.
+back in input order. A partition travels inside its task, so that the scheduler can run it again
+elsewhere when its worker dies: the run then ends as if nothing had happened.
 """
 
 from __future__ import annotations
@@ -26,7 +29,7 @@ import time
 from collections.abc import Iterator, Sequence
 
 import quorvel
-from quorvel import _batch_files as batch_files
+from quorvel import _quorvel as native
 
 # A local cluster's addresses: this machine only, any free port.
 LOCAL_ONLY = "127.0.0.1:0"
@@ -66,6 +69,8 @@ def parse_arguments(argv: Sequence[str] | None) -> argparse.Namespace:
         "--workers", type=int, default=os.cpu_count() or 1,
         help="worker processes of the local cluster (default: one per core)",
     )
+    parser.add_argument("-r", "--recursive", action="store_true",
+                        help="look for *.xml in the sub-folders of folders too")
     parser.add_argument("inputs", nargs="+", metavar="FILE_OR_FOLDER",
                         help="transaction documents; a folder stands for its *.xml files in name order")
     arguments = parser.parse_args(argv)
@@ -115,13 +120,13 @@ def connect(scheduler: str | None, workers: int) -> Iterator[object]:
         yield client
 
 
-def partitions(files: Sequence[str], most: int) -> Iterator[list[str]]:
+def partitions(files: Sequence[native.BatchInput], most: int) -> Iterator[list[native.BatchInput]]:
     """`files` in consecutive groups of at most `most` files or about PARTITION_BYTES."""
-    group: list[str] = []
+    group: list[native.BatchInput] = []
     size = 0
     for file in files:
         try:
-            size += os.path.getsize(file)
+            size += os.path.getsize(file.path)
         except OSError:
             pass  # reading it will fail and say why
         group.append(file)
@@ -135,13 +140,13 @@ def partitions(files: Sequence[str], most: int) -> Iterator[list[str]]:
 class Rerating:
     """One run: sends partitions to the cluster and records their outcomes in input order."""
 
-    def __init__(self, client: object, islands: dict[str, bytes], out: str) -> None:
+    def __init__(self, client: object, islands: dict[str, bytes], folder: native.ResultFolder) -> None:
         self.client = client
         self.islands = islands
-        self.out = out
+        self.folder = folder
         self.summary = Summary()
 
-    def run(self, files: Sequence[str]) -> Summary:
+    def run(self, files: Sequence[native.BatchInput]) -> Summary:
         from quorvel._rerate_worker import TablesPlugin
 
         plugin = TablesPlugin(self.islands)
@@ -152,18 +157,20 @@ class Rerating:
             self.client.unregister_worker_plugin(plugin.name)  # type: ignore[attr-defined]
         return self.summary
 
-    def _calculate(self, files: Sequence[str], plugin_name: str) -> None:
+    def _calculate(self, files: Sequence[native.BatchInput], plugin_name: str) -> None:
         from quorvel._rerate_worker import calculate_partition
 
         threads = max(1, sum(self.client.nthreads().values()))  # type: ignore[attr-defined]
-        in_flight: collections.deque[tuple[list[str], dict[int, quorvel.Error], object]] = collections.deque()
+        in_flight: collections.deque[
+            tuple[list[native.BatchInput], dict[int, quorvel.Error], object]
+        ] = collections.deque()
         most = min(PARTITION_TRANSACTIONS, -(-len(files) // (threads * PARTITIONS_PER_THREAD)))
         for group in partitions(files, max(1, most)):
             texts, unreadable = self._read(group)
-            # Sent straight to a worker, not through the scheduler inside the task.
-            [sent] = self.client.scatter([texts], hash=False)  # type: ignore[attr-defined]
+            # The texts go inside the task, which the scheduler keeps until it is done: data
+            # scattered to one worker would die with it.
             future = self.client.submit(  # type: ignore[attr-defined]
-                calculate_partition, plugin_name, sent, pure=False
+                calculate_partition, plugin_name, texts, pure=False
             )
             in_flight.append((group, unreadable, future))
             if len(in_flight) > 2 * threads:
@@ -172,59 +179,48 @@ class Rerating:
             self._record(*in_flight.popleft())
 
     @staticmethod
-    def _read(group: list[str]) -> tuple[list[bytes], dict[int, quorvel.Error]]:
+    def _read(group: list[native.BatchInput]) -> tuple[list[bytes], dict[int, quorvel.Error]]:
         texts: list[bytes] = []
         unreadable: dict[int, quorvel.Error] = {}
         for index, file in enumerate(group):
             try:
-                texts.append(batch_files.read_transaction(file))
+                texts.append(file.read())
             except quorvel.Error as error:
                 unreadable[index] = error
         return texts, unreadable
 
-    def _record(self, group: list[str], unreadable: dict[int, quorvel.Error], future: object) -> None:
+    def _record(self, group: list[native.BatchInput], unreadable: dict[int, quorvel.Error],
+                future: object) -> None:
         calculated = iter(future.result())  # type: ignore[attr-defined]
         for index, file in enumerate(group):
             outcome = unreadable[index] if index in unreadable else next(calculated)
             self.summary.transactions += 1
-            if isinstance(outcome, quorvel.Error):
-                self._fail(file, outcome)
-                continue
-            try:
-                batch_files.record_result(self.out, file, outcome)
-            except OSError as error:
-                self._fail(file, quorvel.Error(batch_files.CANNOT_WRITE, f"cannot write: {error}"))
-
-    def _fail(self, file: str, error: quorvel.Error) -> None:
-        self.summary.failed += 1
-        print(f"rerate: {file}: {error}", file=sys.stderr)
-        try:
-            batch_files.record_failure(self.out, file, error)
-        except OSError as write_error:
-            print(f"rerate: {file}: cannot write its error file: {write_error}", file=sys.stderr)
+            failure = self.folder.record(file, outcome)
+            if failure is not None:
+                self.summary.failed += 1
+                print(f"rerate: {file.path}: {failure}", file=sys.stderr)
 
 
 def main(argv: Sequence[str] | None = None) -> int:
     arguments = parse_arguments(argv)
     start = time.monotonic()
     try:
-        files = batch_files.expand_inputs(arguments.inputs)
-        if not files:
-            print(f"rerate: no transaction files in {' '.join(arguments.inputs)}", file=sys.stderr)
-            return 2
-        batch_files.refuse_collisions(files, arguments.out)
+        files = native.expand_inputs(arguments.inputs, arguments.recursive)
+        folder = native.ResultFolder(arguments.out)
+        folder.refuse_clashes(files)
         islands = read_islands(arguments.tables)
         quorvel.load_tables(islands)  # a bad table fails here, before any cluster starts
-        os.makedirs(arguments.out, exist_ok=True)
-    except (quorvel.Error, batch_files.InputsRefused, OSError) as error:
+        folder.create()
+        lock = folder.lock(" ".join(sys.orig_argv))  # held until the run ends
+    except (quorvel.Error, native.InputsRefused) as error:
         print(f"rerate: {error}", file=sys.stderr)
         return 1
     # Stopped by SIGTERM as by Ctrl-C: unwinding removes the temporary file being written, and
     # every output on disk is then whole, from this run or (not yet reached) from an earlier one.
     signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
     try:
-        with connect(arguments.scheduler, arguments.workers) as client:
-            summary = Rerating(client, islands, arguments.out).run(files)
+        with lock, connect(arguments.scheduler, arguments.workers) as client:
+            summary = Rerating(client, islands, folder).run(files)
     except KeyboardInterrupt:
         print("rerate: interrupted", file=sys.stderr)
         return 130

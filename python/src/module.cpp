@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch_files.hpp"
 #include "callable_host.hpp"
 #include "error_translation.hpp"
 #include "quorvel/quorvel.hpp"
@@ -214,6 +215,7 @@ PYBIND11_MODULE(_quorvel, module) {
   module.attr("ISLAND_IDS") = islandIds;
   // The numbers quorvel.errors must agree with (its tests compare them).
   module.attr("_ENGINE_ERROR_NUMBERS") = EngineErrorNumbers();
+  BindBatchFiles(module);
 
   py::class_<Tables>(module, "Tables",
                      "Loaded reference tables: immutable, safe to share between threads.")

@@ -4,9 +4,12 @@ import contextlib
 import os
 import pathlib
 import re
+import resource
+import signal
 import socket
 import subprocess
 import sys
+import time
 
 import pytest
 from conftest import CLI, EXAMPLE_TABLES, EXAMPLE_TRANSACTIONS
@@ -31,6 +34,34 @@ def generate(folder: pathlib.Path) -> None:
 def rerate(*arguments: str) -> subprocess.CompletedProcess:
     return subprocess.run([sys.executable, "-m", "quorvel.rerate", *arguments],
                           capture_output=True, text=True, timeout=600)
+
+
+def wait_until(condition, what: str) -> None:
+    deadline = time.monotonic() + 120
+    while not condition():
+        assert time.monotonic() < deadline, "never happened: " + what
+        time.sleep(0.02)
+
+
+def feed_pipe(pipe: pathlib.Path, data: bytes) -> None:
+    """Writes `data` into a named pipe once its reader has opened it."""
+    opened = []
+
+    def open_for_writing() -> bool:
+        with contextlib.suppress(OSError):  # ENXIO, not a hang, while nobody reads
+            opened.append(os.open(pipe, os.O_WRONLY | os.O_NONBLOCK))
+        return bool(opened)
+
+    wait_until(open_for_writing, f"a reader of {pipe}")
+    fd = opened[0]
+    os.set_blocking(fd, True)
+    os.write(fd, data)
+    os.close(fd)
+
+
+def file_size_limit(size: int):
+    """A preexec_fn under which no file grows past `size` bytes: a full disk for one file."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 def test_same_files_as_quorvel_batch(tmp_path: pathlib.Path) -> None:
@@ -59,8 +90,8 @@ def test_same_files_as_quorvel_batch(tmp_path: pathlib.Path) -> None:
 
 
 @pytest.mark.parametrize("inputs,out,message", [
-    (["a/x.xml", "b/x.xml"], "out", '"{0}/a/x.xml" and "{0}/b/x.xml" would both write x.result.xml'),
-    (["x.xml", "x.result.xml"], ".", 'the output of "{0}/x.xml" would replace the input "{0}/x.result.xml"'),
+    (["a/x.xml", "b/x.xml"], "out", '"{0}/a/x.xml" and "{0}/b/x.xml" would both write {0}/out/x.result.xml'),
+    (["x.xml", "x.result.xml"], ".", 'the result of "{0}/x.xml" would be written over the input "{0}/x.result.xml"'),
 ], ids=["two inputs of one name", "an output over an input"])
 def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list, out: str,
                                            message: str) -> None:
@@ -70,6 +101,75 @@ def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list,
     run = rerate("--tables", str(EXAMPLE_TABLES), "--out", str(tmp_path / out),
                  *[str(tmp_path / name) for name in inputs])
     assert (run.returncode, run.stderr) == (1, "rerate: " + message.format(tmp_path) + "\n")
+
+
+@pytest.mark.parametrize("trouble", ["a dangling link", "a full disk"])
+def test_trouble_is_recorded_as_quorvel_batch_records_it(tmp_path: pathlib.Path, trouble: str) -> None:
+    inputs, transaction = tmp_path / "in", EXAMPLE_TRANSACTIONS[0]
+    inputs.mkdir()
+    (inputs / transaction.name).write_bytes(transaction.read_bytes())
+    limit = {}
+    if trouble == "a dangling link":
+        (inputs / "gone.xml").symlink_to(tmp_path / "nowhere.xml")
+        failed = "gone"
+    else:  # the earlier result fits, this run's does not: batch keeps it and adds the error file
+        result = subprocess.run([CLI, "calc", str(transaction)], capture_output=True, check=True).stdout
+        limit = {"preexec_fn": file_size_limit(len(result) // 2)}
+        failed = transaction.stem
+    tables = ["--tables", str(EXAMPLE_TABLES)]
+    outputs = {}
+    for tool, command in [("batch", [CLI, "batch", "-q", *tables]),
+                          ("rerate", [sys.executable, "-m", "quorvel.rerate", "--workers", "1", *tables])]:
+        out = tmp_path / tool
+        command += ["--out", str(out), str(inputs)]
+        if limit:
+            assert subprocess.run(command, capture_output=True, timeout=600).returncode == 0
+        done = subprocess.run(command, capture_output=True, timeout=600, **limit)
+        assert done.returncode == 1, done.stderr
+        outputs[tool] = {path.name: path.read_bytes().replace(bytes(out), b"OUT") for path in out.iterdir()}
+    assert set(outputs["batch"]) == {transaction.stem + ".result.xml", failed + ".error.json"}
+    assert outputs["rerate"] == outputs["batch"]
+
+
+def test_a_folder_in_use_by_quorvel_batch_is_refused(tmp_path: pathlib.Path) -> None:
+    pipe, out = tmp_path / "pipe.xml", tmp_path / "out"
+    lock = out / ".quorvel.lock"
+    os.mkfifo(pipe)
+    batch = subprocess.Popen([CLI, "batch", "-q", "--out", str(out), str(pipe)], stderr=subprocess.PIPE)
+    try:
+        wait_until(lambda: lock.exists() and lock.read_text(), "batch holding the folder")
+        run = rerate("--tables", str(EXAMPLE_TABLES), "--out", str(out), str(EXAMPLE_TRANSACTIONS[0]))
+    finally:
+        feed_pipe(pipe, EXAMPLE_TRANSACTIONS[0].read_bytes())
+        batch.communicate(timeout=60)
+    assert run.returncode == 1
+    assert re.match(rf'rerate: error 2002: the folder "{out}" is in use by another run \(pid {batch.pid}: \S+ batch ',
+                    run.stderr), run.stderr
+    assert sorted(path.name for path in out.iterdir()) == ["pipe.result.xml"]
+
+
+def test_a_run_survives_the_loss_of_a_worker(tmp_path: pathlib.Path) -> None:
+    """A named pipe, the last input, holds the client while partitions are out on the workers;
+    one of the two workers is then killed, and the run ends as if nothing had happened."""
+    inputs, out, pipe = tmp_path / "in", tmp_path / "out", tmp_path / "pipe.xml"
+    generate(inputs)
+    os.mkfifo(pipe)
+    run = subprocess.Popen([sys.executable, "-m", "quorvel.rerate", "--workers", "2", "--tables",
+                            str(EXAMPLE_TABLES), "--out", str(out), str(inputs), str(pipe)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    try:
+        wait_until(lambda: (out / "t00000.result.xml").exists(), "the first partition recorded")
+        workers = [pid for pid in process_tree(run.pid) - {run.pid}
+                   if b"spawn_main" in pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()]
+        assert len(workers) == 2, workers
+        os.kill(workers[0], signal.SIGKILL)
+    finally:
+        feed_pipe(pipe, EXAMPLE_TRANSACTIONS[0].read_bytes())
+        _, stderr = run.communicate(timeout=600)
+    assert run.returncode == 1, stderr  # the generated failures, and nothing else
+    assert f"rerate: {TRANSACTIONS + 1} transactions, " in stderr
+    stems = [path.name.split(".")[0] for path in out.iterdir()]
+    assert len(stems) == len(set(stems)) == TRANSACTIONS + 1
 
 
 def test_a_local_cluster_listens_on_this_machine_only() -> None:

@@ -10,6 +10,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 BINARY = ""
@@ -291,6 +292,101 @@ class CommandLine(unittest.TestCase):
                     shown += chunk
                 os.close(master)
                 self.assertEqual(b"\r[" in shown, bar_expected, shown[-200:])
+
+
+def wait_until(condition, what):
+    """Polls `condition` (bounded), failing with `what` if it never holds."""
+    deadline = time.monotonic() + 30
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("never happened: " + what)
+        time.sleep(0.01)
+
+
+def feed_pipe(path, data):
+    """Writes `data` into the named pipe `path`, whose reader must be there already."""
+    fd = os.open(path, os.O_WRONLY | os.O_NONBLOCK)  # ENXIO, not a hang, when nobody reads
+    os.set_blocking(fd, True)
+    os.write(fd, data)
+    os.close(fd)
+
+
+class ResultFolderOfAStoppedRun(unittest.TestCase):
+    """`batch --out` stopped by a signal, or meeting another run: one outcome per document, no
+    temporary file, never two runs writing one folder. A named pipe first in the list holds one
+    worker until the test writes into it, so the run is surely in progress when it is signalled."""
+
+    DOCUMENTS = 200
+
+    def setUp(self):
+        self.temp = tempfile.TemporaryDirectory()
+        self.out = os.path.join(self.temp.name, "out")
+        self.folder = os.path.join(self.temp.name, "in")
+        os.mkdir(self.folder)
+        self.pipe = os.path.join(self.temp.name, "pipe.xml")
+        os.mkfifo(self.pipe)
+        self.good = read(GOOD)
+
+    def tearDown(self):
+        self.temp.cleanup()
+
+    def write_documents(self, text):
+        for number in range(self.DOCUMENTS):
+            write(os.path.join(self.folder, f"d{number:03}.xml"), text)
+
+    def start(self):
+        """After a complete run, a run in which every document fails, over the pipe and the
+        documents, once it holds the folder and has replaced some earlier results."""
+        self.write_documents(self.good)
+        self.assertEqual(run("batch", "-q", "--out", self.out, self.folder).returncode, 0)
+        self.write_documents(UNKNOWN_MODEL)
+        for name in ("pipe.result.xml", "pipe.error.json"):
+            if os.path.exists(os.path.join(self.out, name)):
+                os.unlink(os.path.join(self.out, name))
+        batch = subprocess.Popen([BINARY, "batch", "-q", "--jobs", "2", "--out", self.out, self.pipe, self.folder],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        wait_until(lambda: any(name.endswith(".error.json") for name in os.listdir(self.out)), "an error file")
+        return batch
+
+    def assert_one_outcome_per_document(self, lock_left=False):
+        names = os.listdir(self.out)
+        self.assertFalse([name for name in names if name.endswith(".tmp")], names)
+        self.assertEqual(".quorvel.lock" in names, lock_left)  # left, unlocked, by a run ended at once
+        for number in range(self.DOCUMENTS):
+            outcomes = [f"d{number:03}{end}" in names for end in (".result.xml", ".error.json")]
+            self.assertEqual(outcomes.count(True), 1, f"d{number:03}: {outcomes}")
+        return names
+
+    def test_a_signal_stops_the_run_at_a_document_boundary(self):
+        for name, second_signal in [("the document in hand is finished", None),
+                                    ("a second signal ends the run at once", signal.SIGTERM)]:
+            with self.subTest(name):
+                batch = self.start()
+                batch.send_signal(signal.SIGINT)
+                time.sleep(0.3)
+                self.assertIsNone(batch.poll(), "ended while a worker still had a document in hand")
+                if second_signal:
+                    batch.send_signal(second_signal)
+                else:
+                    feed_pipe(self.pipe, self.good)
+                batch.communicate(timeout=60)
+                self.assertEqual(batch.returncode, -(second_signal or signal.SIGINT))
+                names = self.assert_one_outcome_per_document(lock_left=second_signal is not None)
+                self.assertEqual("pipe.result.xml" in names, second_signal is None)
+                errors = sum(name.endswith(".error.json") for name in names)
+                self.assertLess(errors, self.DOCUMENTS, "no new document is taken after the signal")
+
+    def test_a_second_run_on_the_same_folder_is_refused(self):
+        batch = self.start()
+        second = run("batch", "-q", "--out", self.out, self.folder)
+        self.assertEqual(second.returncode, 1)
+        self.assertRegex(second.stderr.decode(), rf'^quorvel: error 2002: the folder "{self.out}" is in use by '
+                                                 rf'another run \(pid {batch.pid}: \S+ batch -q --jobs 2 --out ')
+        feed_pipe(self.pipe, self.good)
+        batch.communicate(timeout=60)
+        self.assertEqual(batch.returncode, 1)
+        self.assert_one_outcome_per_document()
+        self.assertEqual(run("batch", "-q", "--out", self.out, self.folder).returncode, 1)
 
 
 if __name__ == "__main__":

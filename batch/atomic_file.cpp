@@ -11,22 +11,22 @@
 #include <string>
 #include <system_error>
 
+#include "quorvel/batch.hpp"
 #include "quorvel/quorvel.hpp"
 #include "temporary_files.hpp"
-#include "tool_errors.hpp"
 
-namespace quorvel::cli {
+namespace quorvel::batch {
 namespace {
 
 namespace fs = std::filesystem;
 
 [[noreturn]] void CannotWrite(const fs::path& path, int error) {
-  throw Error(errors::kCannotWrite,
+  throw Error(kCannotWrite,
               "cannot write \"" + path.string() + "\": " + std::system_category().message(error));
 }
 
-// Creates a temporary file of a name unused in `target`'s folder, registered for removal on a
-// signal before it exists; returns its descriptor.
+// Creates a temporary file of a name unused in `target`'s folder, registered (RemoveTemporaryFiles)
+// before it exists; returns its descriptor.
 int CreateTemporary(const fs::path& target, fs::path& temporary,
                     std::optional<TemporaryFileRegistration>& registration) {
   static std::atomic<unsigned long> counter{0};
@@ -36,7 +36,7 @@ int CreateTemporary(const fs::path& target, fs::path& temporary,
     try {
       registration.emplace(temporary.string());
     } catch (const std::runtime_error& error) {
-      throw Error(errors::kCannotWrite, "cannot write \"" + target.string() + "\": " + error.what());
+      throw Error(kCannotWrite, "cannot write \"" + target.string() + "\": " + error.what());
     }
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return fd;
@@ -74,9 +74,9 @@ void ReplaceFile(const fs::path& target, std::string_view text) {
 
 void RemoveIfPresent(const fs::path& path) {
   if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-    throw Error(errors::kCannotWrite,
+    throw Error(kCannotWrite,
                 "cannot remove \"" + path.string() + "\" of an earlier run: " + std::system_category().message(errno));
   }
 }
 
-}  // namespace quorvel::cli
+}  // namespace quorvel::batch

@@ -1,5 +1,4 @@
-#include "input_files.hpp"
-
+// Which transaction files the arguments of a batch run stand for.
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -7,10 +6,10 @@
 #include <system_error>
 #include <vector>
 
+#include "quorvel/batch.hpp"
 #include "quorvel/quorvel.hpp"
-#include "usage_error.hpp"
 
-namespace quorvel::cli {
+namespace quorvel::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,7 +54,7 @@ void AddFolder(const std::string& folder, const ExpandOptions& options, std::vec
   const std::vector<fs::path> found = options.recursive ? TransactionsIn<fs::recursive_directory_iterator>(folder)
                                                         : TransactionsIn<fs::directory_iterator>(folder);
   if (found.empty()) {
-    throw UsageError("the folder \"" + folder + "\" holds no transaction document (*.xml)" +
+    throw InputsRefused("the folder \"" + folder + "\" holds no transaction document (*.xml)" +
                      (options.recursive ? "" : "; --recursive looks in its sub-folders"));
   }
   for (const fs::path& path : found) files.push_back({path.string(), FileKinds::kRegularOnly});
@@ -82,7 +81,7 @@ void AddListedFiles(const ExpandOptions& options, std::vector<InputFile>& files)
 
 std::vector<InputFile> ExpandInputs(const std::vector<std::string>& arguments, const ExpandOptions& options) {
   if (std::count(arguments.begin(), arguments.end(), "-") > 1) {
-    throw UsageError("\"-\" (the list of files on standard input) may be given once");
+    throw InputsRefused("\"-\" (the list of files on standard input) may be given once");
   }
   std::vector<InputFile> files;
   for (const std::string& argument : arguments) {
@@ -98,4 +97,4 @@ std::vector<InputFile> ExpandInputs(const std::vector<std::string>& arguments, c
   return files;
 }
 
-}  // namespace quorvel::cli
+}  // namespace quorvel::batch

@@ -1,16 +1,12 @@
-#include "result_folder.hpp"
-
+// The result folder of a batch run (quorvel/batch.hpp).
 #include <map>
-#include <set>
 #include <system_error>
 
 #include "atomic_file.hpp"
-#include "json_lines.hpp"
+#include "quorvel/batch.hpp"
 #include "quorvel/quorvel.hpp"
-#include "tool_errors.hpp"
-#include "usage_error.hpp"
 
-namespace quorvel::cli {
+namespace quorvel::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,13 +35,13 @@ void ResultFolder::RefuseClashes(const std::vector<InputFile>& inputs) const {
   for (const InputFile& input : inputs) {
     const auto [earlier, added] = writerByName.emplace(Stem(input.path), &input.path);
     if (!added) {
-      throw UsageError("\"" + *earlier->second + "\" and \"" + input.path + "\" would both write " +
+      throw InputsRefused("\"" + *earlier->second + "\" and \"" + input.path + "\" would both write " +
                        ResultPath(input.path).string());
     }
     for (const fs::path& output : {ResultPath(input.path), ErrorPath(input.path)}) {
       const auto clash = inputByIdentity.find(EntryIdentity(output));
       if (clash != inputByIdentity.end()) {
-        throw UsageError("the result of \"" + input.path + "\" would be written over the input \"" +
+        throw InputsRefused("the result of \"" + input.path + "\" would be written over the input \"" +
                          *clash->second + "\"");
       }
     }
@@ -56,19 +52,42 @@ void ResultFolder::Create() const {
   std::error_code error;
   fs::create_directories(folder_, error);
   if (error) {
-    throw Error(errors::kCannotWrite, "cannot create the folder \"" + folder_.string() + "\": " + error.message());
+    throw Error(kCannotWrite, "cannot create the folder \"" + folder_.string() + "\": " + error.message());
   }
 }
 
+// The new file is renamed in before the other one goes: a process killed between the two leaves
+// both, never neither.
 void ResultFolder::WriteResult(const std::string& input, std::string_view result) const {
-  RemoveIfPresent(ErrorPath(input));
   ReplaceFile(ResultPath(input), result);
+  RemoveIfPresent(ErrorPath(input));
 }
 
 void ResultFolder::WriteError(const std::string& input, int number, std::string_view description,
                               bool keepResult) const {
-  if (!keepResult) RemoveIfPresent(ResultPath(input));
   ReplaceFile(ErrorPath(input), ErrorRecord(input, number, description));
+  if (!keepResult) RemoveIfPresent(ResultPath(input));
 }
 
-}  // namespace quorvel::cli
+void ResultFolder::Record(const std::string& input, Outcome& outcome) const {
+  bool keepResult = false;
+  if (!outcome.failed) {
+    try {
+      WriteResult(input, outcome.text);
+      outcome.text.clear();
+      return;
+    } catch (const Error& error) {
+      outcome.failed = true;
+      outcome.number = error.number();
+      outcome.text = error.description();
+      keepResult = true;
+    }
+  }
+  try {
+    WriteError(input, outcome.number, outcome.text, keepResult);
+  } catch (const Error& error) {
+    outcome.text += "; " + error.description();
+  }
+}
+
+}  // namespace quorvel::batch

@@ -4,11 +4,12 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstring>
 #include <stdexcept>
 
-namespace quorvel::cli {
+#include "quorvel/batch.hpp"
+
+namespace quorvel::batch {
 namespace {
 
 // A signal handler may only read memory that stays put: a fixed table of fixed buffers. A slot is
@@ -22,26 +23,11 @@ struct Slot {
 constexpr int kSlots = 1100;  // above the 1024 workers a batch may have, plus the main thread
 Slot slots[kSlots];
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void RemoveAndEnd(int signal) {
-  for (Slot& slot : slots) {
-    if (slot.live.load()) unlink(slot.path);
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
 }  // namespace
 
-void RemoveTemporaryFilesOnSignals() {
-  for (const int signal : kSignals) {
-    struct sigaction action {};
-    action.sa_handler = RemoveAndEnd;
-    sigfillset(&action.sa_mask);  // no second signal runs the handler while it removes files
-    struct sigaction previous {};
-    sigaction(signal, nullptr, &previous);
-    if (previous.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+void RemoveTemporaryFiles() noexcept {
+  for (Slot& slot : slots) {
+    if (slot.live.load()) unlink(slot.path);
   }
 }
 
@@ -64,4 +50,4 @@ TemporaryFileRegistration::~TemporaryFileRegistration() {
   slots[slot_].taken.store(false);
 }
 
-}  // namespace quorvel::cli
+}  // namespace quorvel::batch
