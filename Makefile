@@ -36,10 +36,10 @@ check: build
 # browser against the native tool. Each part below is also a target of its own.
 test: setup check python-test test-sanitizers wasm-test
 
-# Builds the library and the tool only: tests, fuzzers and benchmarks are built by the targets
-# that run them.
+# Builds the library, the tool and its man page (when help2man is there) only: tests, fuzzers
+# and benchmarks are built by the targets that run them.
 demo: setup configure
-	cmake --build $(BUILD) -j $(JOBS) --target quorvel
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel $$(command -v help2man >/dev/null && echo quorvel_man)
 	@$(BUILD)/quorvel --version
 	$(BUILD)/quorvel tables
 	@echo
@@ -169,8 +169,10 @@ python-bench: python
 
 # --- Installing the library -----------------------------------------------------------------------
 # The library (static; shared with `cmake -DBUILD_SHARED_LIBS=ON`), its headers, the CMake package
-# (find_package(quorvel)), quorvel.pc, the licences and the quorvel command line, under PREFIX.
+# (find_package(quorvel)), quorvel.pc, the licences, the quorvel command line with its man page and
+# completion, under PREFIX. Builds only what it installs (the target quorvel_installed).
 PREFIX ?= /usr/local
 .PHONY: install
-install: build
+install: configure
+	cmake --build $(BUILD) -j $(JOBS) --target quorvel_installed
 	cmake --install $(BUILD) --prefix $(PREFIX)

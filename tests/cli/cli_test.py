@@ -389,6 +389,66 @@ class ResultFolderOfAStoppedRun(unittest.TestCase):
         self.assertEqual(run("batch", "-q", "--out", self.out, self.folder).returncode, 1)
 
 
+def commands_and_options():
+    """{command: its long options} from --help-all; "" holds the options before any command."""
+    listed, command = {"": set()}, ""
+    for line in run("--help-all").stdout.decode().splitlines():
+        if line and not line[0].isspace() and not line.endswith(":") and not line.startswith(("quorvel", "Usage")):
+            command = line
+            listed[command] = set()
+        for word in line.replace(",", " ").split()[:2]:
+            if word.startswith("--"):
+                listed[command].add(word)
+    return listed
+
+
+def completions(*words):
+    """What cli/quorvel.bash-completion offers for the last of `quorvel WORDS...`."""
+    script = (f'source "{SOURCE}/cli/quorvel.bash-completion"; COMP_WORDS=(quorvel "$@"); '
+              'COMP_CWORD=$#; _quorvel; printf "%s\\n" "${COMPREPLY[@]}"')
+    done = subprocess.run(["bash", "-c", script, "bash", *words], capture_output=True, timeout=60)
+    return set(done.stdout.decode().split())
+
+
+class Documentation(unittest.TestCase):
+    def test_the_completion_offers_every_command_and_option_of_help_all(self):
+        listed = commands_and_options()
+        self.assertIn("serve", listed)
+        self.assertEqual(completions(""), set(listed) - {""} | listed[""])
+        for command, options in listed.items():
+            if command:
+                with self.subTest(command=command):
+                    self.assertEqual(completions(command, "--") - {"--help"}, options)
+
+    def test_the_man_page_text_describes_every_command(self):
+        with open(os.path.join(SOURCE, "cli", "quorvel.h2m")) as f:
+            text = f.read()
+        for command in set(commands_and_options()) - {""}:
+            with self.subTest(command=command):
+                self.assertIn(f"\n.B {command}\n", text)
+
+    def test_readme_opens_with_the_two_commands_and_stays_a_map(self):
+        with open(os.path.join(SOURCE, "README.md")) as f:
+            lines = f.read().splitlines()
+        self.assertLessEqual(len(lines), 260)
+        self.assertEqual([line.split("#")[0].strip() for line in lines[3:5]], ["make demo", "make test"])
+
+    def test_readme_links_every_page_in_docs_and_every_link_leads_to_a_file(self):
+        docs = os.path.join(SOURCE, "docs")
+        pages = [os.path.join(SOURCE, "README.md")] + [os.path.join(docs, name) for name in os.listdir(docs)
+                                                      if name.endswith(".md")]
+        for page in pages:
+            with open(page) as f:
+                links = [link.split(")")[0].split("#")[0] for link in f.read().split("](")[1:]]
+            if page == pages[0]:
+                self.assertEqual({name for name in os.listdir(docs)} - {os.path.basename(link) for link in links},
+                                 set())
+            for link in links:
+                if link and "://" not in link:
+                    with self.subTest(page=os.path.basename(page), link=link):
+                        self.assertTrue(os.path.exists(os.path.join(os.path.dirname(page), link)))
+
+
 if __name__ == "__main__":
     BINARY, SOURCE = sys.argv[1], sys.argv[2]
     GOOD = example("01-in-town-sale.xml")
