@@ -129,7 +129,7 @@ TEST(ItemLines, AFailingRowKeepsTheLinesBeforeIt) {
 
 TEST(ItemLines, EveryNodeListAssignmentAppendsItsRows) {
   xml::Document document;
-  ASSERT_TRUE(document.LoadXml(Transaction({R"(QtyShipped="1")", R"(crLineType="DISCOUNT")", R"(QtyShipped="2")"})));
+  ASSERT_TRUE(document.Parse(Transaction({R"(QtyShipped="1")", R"(crLineType="DISCOUNT")", R"(QtyShipped="2")"})).parsed);
   std::vector<xml::ReadRow> details;
   ForEachTransactionRow(document, TransactionColumns(), [](const xml::ReadRow&) {},
                              [&](const xml::ReadRow& row) { details.push_back(row); });

@@ -45,7 +45,7 @@ TEST_P(RowIndexOracle, GivesTheRowsAScanFindsInDocumentOrder) {
     if (i % 5 == 0) rows.push_back("n=\"no key\"");
   }
   xml::Document document;
-  ASSERT_TRUE(document.LoadXml(testing::Rowset(rows)));
+  ASSERT_TRUE(document.Parse(testing::Rowset(rows)).parsed);
   const RowIndex index(document.RowsetRows(), "g");
   std::vector<std::optional<double>> numbers;
   for (const std::string& value : values) numbers.push_back(xml::XPathNumber(value));

@@ -13,7 +13,7 @@ namespace {
 std::string Selected(const std::string& text) {
   static const xml::ColumnNames columns{"head", "detail", "IsSubItem", "IsDeleted", "n"};
   xml::Document document;
-  EXPECT_TRUE(document.LoadXml(text)) << text;
+  EXPECT_TRUE(document.Parse(text).parsed) << text;
   std::string header = "none", details;
   ForEachTransactionRow(
       document, columns, [&](const xml::ReadRow& row) { header = row.values.Read(4, "?"); },

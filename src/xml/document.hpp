@@ -27,8 +27,6 @@ class Element {
 
   // The value of the attribute named exactly `name` (case-sensitive), or nothing when absent.
   std::optional<std::string_view> Attribute(const char* name) const;
-  // Whether the element has an attribute named exactly `name`.
-  bool HasAttribute(const char* name) const { return !node_.attribute(name).empty(); }
   // Calls `visit(name, value)` for every attribute, in document order.
   template <typename Visit>
   void ForEachAttribute(Visit&& visit) const {
@@ -68,8 +66,6 @@ class Document {
   // in UTF-8 and without a DTD, leaves a document without rows. Throws std::bad_alloc when memory
   // runs out: that says nothing of the text.
   ParseOutcome Parse(std::string_view text);
-  // Parses `text` as Parse does and says only whether it parsed.
-  bool LoadXml(std::string_view text) { return Parse(text).parsed; }
 
   // The bytes the parsed document lives in, followed by kStoragePadding NULs
   // (wellformed/well_formed.hpp): element names, attribute names and values point into them, and
