@@ -1,5 +1,6 @@
 #include "serve.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -35,10 +36,20 @@ std::optional<Digest> ReadAdminToken(const std::string& path) {
 }
 
 std::chrono::milliseconds Seconds(double seconds, const char* option) {
-  if (!(seconds > 0) || seconds > 86400) {
-    throw std::runtime_error(std::string(option) + " must be more than 0 and at most 86400 seconds");
+  if (!(seconds >= kServeBounds.leastSeconds && seconds <= kServeBounds.mostSeconds)) {
+    throw std::runtime_error(std::string(option) + " must be from " + kServeBounds.secondsText + " seconds");
   }
   return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+// The command line checks these bounds already; this guards other callers.
+void CheckBounds(const ServeOptions& options) {
+  const auto require = [](bool holds, const char* what) {
+    if (!holds) throw std::runtime_error(std::string(what) + " is out of range");
+  };
+  require(options.threads <= kServeBounds.threads, "--threads");
+  require(options.maxBody >= 1 && options.maxBody <= kServeBounds.bodyBytes, "--max-body");
+  require(options.maxConnections >= 1 && options.maxConnections <= kServeBounds.connections, "--max-connections");
 }
 
 std::string StartupLine(const std::string& address, const TableSet& tables) {
@@ -53,12 +64,13 @@ std::string StartupLine(const std::string& address, const TableSet& tables) {
 }  // namespace
 
 int Serve(const ServeOptions& options, const Islands& builtInIslands) {
+  CheckBounds(options);
   ServerSettings settings;
   settings.listen = options.listen;
-  settings.threads = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  settings.threads = options.threads > 0 ? options.threads
+                                         : std::clamp(std::thread::hardware_concurrency(), 1u, kServeBounds.threads);
   settings.maxBody = options.maxBody;
   settings.maxConnections = options.maxConnections;
-  if (settings.maxConnections == 0) throw std::runtime_error("--max-connections must be at least 1");
   settings.readTimeout = Seconds(options.readTimeoutSeconds, "--read-timeout");
   settings.drainTime = Seconds(options.drainSeconds, "--drain-seconds");
   settings.accessLog = options.accessLog;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -93,20 +94,34 @@ class Server {
     return AddressText(acceptor_.local_endpoint());
   }
 
-  int Run() {
+  // Starts the threads, reports `address` through `listening` and serves until drained.
+  int Run(const std::string& address, const std::function<void(const std::string&)>& listening) {
     asio::co_spawn(control_, Accept(), asio::detached);
     WaitForReloadSignal();
     stopSignals_.async_wait([this](beast::error_code error, int signal) {
       if (!error) BeginDrain(signal);
     });
     std::vector<std::thread> threads;
-    for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { context_.run(); });
+    StartThreads(threads);
+    listening(address);
     context_.run();
     for (auto& thread : threads) thread.join();
     return exitStatus_;
   }
 
  private:
+  // The threads besides this one; when one cannot start, the others stop and the start fails.
+  void StartThreads(std::vector<std::thread>& threads) {
+    try {
+      for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { context_.run(); });
+    } catch (const std::system_error& error) {
+      context_.stop();
+      for (auto& thread : threads) thread.join();
+      throw std::runtime_error("cannot start thread " + std::to_string(threads.size() + 2) + " of " +
+                               std::to_string(settings_.threads) + ": " + error.what());
+    }
+  }
+
   asio::awaitable<void> Accept() {
     for (;;) {
       tcp::socket socket(asio::make_strand(context_));
@@ -321,8 +336,7 @@ class Server {
 int RunServer(const ServerSettings& settings, Handler& handler, Metrics& metrics,
               const std::function<void(const std::string& address)>& listening) {
   Server server(settings, handler, metrics);
-  listening(server.Listen());
-  return server.Run();
+  return server.Run(server.Listen(), listening);
 }
 
 }  // namespace quorvel::service

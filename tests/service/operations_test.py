@@ -1,0 +1,96 @@
+"""`quorvel serve` under operational pressure: option bounds, descriptor limits and reloads.
+
+Usage: operations_test.py QUORVEL_BINARY SOURCE_DIR
+"""
+import os, re, resource, signal, socket, subprocess, sys, threading, time
+import http.client
+import unittest
+
+BINARY, SOURCE = sys.argv[1], sys.argv[2]
+EXAMPLES = os.path.join(SOURCE, "examples")
+
+
+class Service:
+    """A running `quorvel serve` whose log is collected; its port comes from the start-up line."""
+
+    def __init__(self, *args, env=None, **popen):
+        self.process = subprocess.Popen([BINARY, "serve", "--listen", "127.0.0.1:0", *args], stderr=subprocess.PIPE,
+                                        text=True, env={**os.environ, **(env or {})}, **popen)
+        self.log = [self.process.stderr.readline()]
+        match = re.search(r"listening on http://127\.0\.0\.1:(\d+)", self.log[0])
+        if not match:
+            self.process.kill()
+            raise AssertionError("no start-up line: " + self.log[0] + self.process.stderr.read())
+        self.port = int(match.group(1))
+        self.reader = threading.Thread(target=lambda: self.log.extend(self.process.stderr), daemon=True)
+        self.reader.start()
+
+    def request(self, method, path, body=None, headers=None):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        try:
+            connection.request(method, path, body=body, headers=headers or {})
+            response = connection.getresponse()
+            return response.status, response.read()
+        finally:
+            connection.close()
+
+    def cpu_seconds(self):
+        with open(f"/proc/{self.process.pid}/stat") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def wait_for_log(self, pattern, count=1):
+        """Waits (a generous bound, not a timing check) until `count` log lines match `pattern`."""
+        deadline = time.monotonic() + 30
+        while sum(bool(re.search(pattern, line)) for line in list(self.log)) < count:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"no {count} log lines like {pattern!r}: {''.join(self.log)}")
+            time.sleep(0.02)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+        status = self.process.wait(timeout=30)
+        self.reader.join(timeout=5)
+        self.process.stderr.close()
+        return status
+
+
+def limited(**limits):
+    """A preexec_fn that sets resource limits, soft and hard alike, in the service's process."""
+    def apply():
+        for name, value in limits.items():
+            resource.setrlimit(getattr(resource, name), (value, value))
+    return apply
+
+
+class OptionBounds(unittest.TestCase):
+    def test_values_out_of_range_are_usage_errors(self):
+        for option, value, message in [
+            ("--threads", "100000", 'must be a whole number from 1 to 1024, not "100000"'),
+            ("--threads", "0", "from 1 to 1024"),
+            ("--read-timeout", "0.0001", 'must be from 0.001 to 86400 seconds, not "0.0001"'),
+            ("--read-timeout", "nan", "from 0.001 to 86400 seconds"),
+            ("--drain-seconds", "100000", "from 0.001 to 86400 seconds"),
+            ("--max-body", "0", "from 1 to 1073741824"),
+            ("--max-connections", "0", "from 1 to 1000000"),
+            ("--max-connections", "-5", "from 1 to 1000000"),
+        ]:
+            with self.subTest(f"{option} {value}"):
+                run = subprocess.run([BINARY, "serve", "--listen", "127.0.0.1:0", option, value],
+                                     capture_output=True, text=True, timeout=30)
+                self.assertEqual((run.returncode, run.stdout), (2, ""))
+                self.assertTrue(run.stderr.startswith(f"quorvel: {option}: "), run.stderr)
+                self.assertIn(message, run.stderr)
+
+    def test_a_thread_that_cannot_start_is_a_clean_start_failure(self):
+        # 1024 thread stacks do not fit in 1 GB of address space.
+        run = subprocess.run([BINARY, "serve", "--listen", "127.0.0.1:0", "--threads", "1024"], capture_output=True,
+                             text=True, timeout=60, preexec_fn=limited(RLIMIT_AS=1 << 30))
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertRegex(run.stderr, r"^quorvel: cannot start thread \d+ of 1024: ")
+        self.assertNotIn("listening", run.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
