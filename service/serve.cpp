@@ -1,6 +1,7 @@
 #include "serve.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -78,6 +79,8 @@ int Serve(const ServeOptions& options, const Islands& builtInIslands) {
   const std::optional<Digest> adminToken = ReadAdminToken(options.adminTokenFile);
 
   TableStore tables(options.tablesFolder, LoadInitialTables(options.tablesFolder, builtInIslands));
+  // Read once at start, for the tests of reloads that take long; never set in service.
+  if (const char* file = std::getenv("QUORVEL_TEST_HOLD_RELOAD_WHILE")) tables.HoldReloadsWhileForTests(file);
   Metrics metrics;
   Handler handler(tables, metrics, adminToken);
   return RunServer(settings, handler, metrics, [&](const std::string& address) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "log.hpp"
+#include "reloader.hpp"
 
 namespace quorvel::service {
 namespace {
@@ -81,7 +82,8 @@ class Server {
         control_(asio::make_strand(context_)),
         acceptor_(control_),
         stopSignals_(control_, SIGTERM, SIGINT),
-        reloadSignals_(control_, SIGHUP) {}
+        reloadSignals_(control_, SIGHUP),
+        reloader_([&handler](const std::string& triggers) { return handler.Reload(triggers); }) {}
 
   std::string Listen() {
     const tcp::endpoint endpoint = ResolveListenAddress(context_, settings_.listen);
@@ -210,7 +212,7 @@ class Server {
         Request request{View(header.method_string()), View(header.target()),
                         View(header[http::field::content_type]),
                         View(header[http::field::authorization]), std::move(header.body())};
-        response = Answer(request);
+        response = co_await Answer(request);
       }
     }
     if (answered) {
@@ -233,13 +235,34 @@ class Server {
   }
 
   // The handler's answer; a failure it did not expect is logged and answered without detail.
-  Response Answer(Request& request) {
+  // A reload waits for the loader thread without holding this one.
+  asio::awaitable<Response> Answer(Request& request) {
     try {
-      return handler_.Handle(request);
+      if (handler_.WantsReload(request)) co_return handler_.ReloadAnswer(co_await NextReload("request"));
+      co_return handler_.Handle(request);
     } catch (const std::exception& failure) {
       LogLine("error: " + std::string(request.method) + " " + std::string(request.target) + ": " + failure.what());
-      return handler_.Refuse(500, request.target, "");
     }
+    co_return handler_.Refuse(500, request.target, "");
+  }
+
+  // Completes on the calling coroutine's executor once the next load that starts after this call
+  // has ended.
+  asio::awaitable<ReloadOutcome> NextReload(std::string trigger) {
+    return asio::async_initiate<decltype(asio::use_awaitable), void(ReloadOutcome)>(
+        [this, trigger = std::move(trigger)](auto handler) {
+          using Handler = decltype(handler);
+          struct Waiting {
+            Handler handler;
+            asio::executor_work_guard<asio::io_context::executor_type> work;  // keeps run() going meanwhile
+          };
+          auto waiting = std::make_shared<Waiting>(Waiting{std::move(handler), asio::make_work_guard(context_)});
+          reloader_.Request(trigger, [waiting](const ReloadOutcome& outcome) {
+            const auto executor = asio::get_associated_executor(waiting->handler);
+            asio::post(executor, [waiting, outcome]() mutable { waiting->handler(outcome); });
+          });
+        },
+        asio::use_awaitable);
   }
 
   static bool IsMalformed(const beast::error_code& error) {
@@ -266,14 +289,7 @@ class Server {
       if (!settings_.reloadable) {
         LogLine("SIGHUP: the built-in tables cannot be reloaded");
       } else {
-        // The load runs on any thread, not on the one that accepts connections.
-        asio::post(context_, [this] {
-          try {
-            handler_.Reload("SIGHUP");
-          } catch (const std::exception&) {
-            // logged and counted by the reload; the old tables stay
-          }
-        });
+        reloader_.Request("SIGHUP", [](const ReloadOutcome&) {});  // the load logs and counts its outcome
       }
       WaitForReloadSignal();
     });
@@ -329,6 +345,7 @@ class Server {
   std::atomic<bool> draining_{false};
   Clock::time_point drainDeadline_;
   std::atomic<int> exitStatus_{0};
+  Reloader reloader_;  // after the context: its thread ends (and posts nothing more) before the context goes
 };
 
 }  // namespace

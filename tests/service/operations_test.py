@@ -2,12 +2,15 @@
 
 Usage: operations_test.py QUORVEL_BINARY SOURCE_DIR
 """
-import os, re, resource, signal, socket, subprocess, sys, threading, time
+import json, os, re, resource, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 import http.client
 import unittest
 
 BINARY, SOURCE = sys.argv[1], sys.argv[2]
 EXAMPLES = os.path.join(SOURCE, "examples")
+TOKEN = {"Authorization": "Bearer secret"}
+with open(os.path.join(EXAMPLES, "transactions", "01-in-town-sale.xml"), "rb") as example:
+    EXAMPLE = example.read()
 
 
 class Service:
@@ -90,6 +93,72 @@ class OptionBounds(unittest.TestCase):
         self.assertEqual(run.returncode, 1, run.stderr)
         self.assertRegex(run.stderr, r"^quorvel: cannot start thread \d+ of 1024: ")
         self.assertNotIn("listening", run.stderr)
+
+
+class Reloads(unittest.TestCase):
+    """Loads held open by the test hook, so that what happens meanwhile can be seen."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        self.link, self.token = os.path.join(self.folder, "tables"), os.path.join(self.folder, "token")
+        self.gate = os.path.join(self.folder, "hold")
+        with open(self.token, "w") as token:
+            token.write("secret\n")
+        self.first, self.second = os.path.join(self.folder, "first"), os.path.join(self.folder, "second")
+        shutil.copytree(os.path.join(EXAMPLES, "tables"), self.first)
+        shutil.copytree(os.path.join(EXAMPLES, "tables"), self.second)
+        with open(os.path.join(self.second, "taxData.xml"), "a") as changed:
+            changed.write("\n")
+        self.switch(self.first)
+        open(self.gate, "w").close()
+        self.service = Service("--tables", self.link, "--admin-token-file", self.token, "--threads", "1",
+                               env={"QUORVEL_TEST_HOLD_RELOAD_WHILE": self.gate})
+
+    def tearDown(self):
+        if os.path.exists(self.gate):
+            os.remove(self.gate)
+        self.assertEqual(self.service.stop(), 0)
+
+    def switch(self, target):
+        os.symlink(target, self.link + ".new")
+        os.replace(self.link + ".new", self.link)
+
+    def reload_in_background(self):
+        answer = {}
+        thread = threading.Thread(target=lambda: answer.update(
+            zip(("status", "body"), self.service.request("POST", "/v1/tables/reload", b"", TOKEN))))
+        thread.start()
+        return thread, answer
+
+    def test_requests_go_on_during_a_load_and_a_later_reload_reads_the_folder_again(self):
+        first, first_answer = self.reload_in_background()
+        self.service.wait_for_log(r"test hook: the reload holds")
+        # One thread serves requests, and it is free while the load waits.
+        self.assertEqual(self.service.request("GET", "/healthz"), (200, b"ok\n"))
+        status, body = self.service.request("POST", "/v1/calc", EXAMPLE, {"Content-Type": "application/xml"})
+        self.assertEqual(status, 200, body)
+        self.switch(self.second)
+        second, second_answer = self.reload_in_background()
+        self.service.wait_for_log(r"reload \(request\): waits for the load in progress")
+        self.assertTrue(first.is_alive())
+        os.remove(self.gate)
+        first.join(timeout=30)
+        second.join(timeout=30)
+        versions = [json.loads(answer["body"])["source"] for answer in (first_answer, second_answer)]
+        self.assertEqual((first_answer["status"], second_answer["status"], versions), (200, 200, ["first", "second"]))
+        self.assertEqual(json.loads(self.service.request("GET", "/v1/tables")[1])["source"], "second")
+
+    def test_sighups_during_a_load_share_the_next_one(self):
+        self.service.process.send_signal(signal.SIGHUP)
+        self.service.wait_for_log(r"test hook: the reload holds")
+        for count in (1, 2, 3):
+            self.service.process.send_signal(signal.SIGHUP)
+            self.service.wait_for_log(r"reload \(SIGHUP\): waits for the load in progress", count)
+        os.remove(self.gate)
+        # Answered by a load that starts after every SIGHUP above was taken in: they are all done.
+        self.assertEqual(self.service.request("POST", "/v1/tables/reload", b"", TOKEN)[0], 200)
+        loads = [line for line in self.service.log if re.search(r"reload \([^)]*SIGHUP[^)]*\): tables", line)]
+        self.assertEqual(len(loads), 2, "".join(self.service.log))
 
 
 if __name__ == "__main__":
