@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "descriptor_limit.hpp"
 #include "digest.hpp"
 #include "handler.hpp"
 #include "log.hpp"
@@ -71,7 +72,8 @@ int Serve(const ServeOptions& options, const Islands& builtInIslands) {
   settings.threads = options.threads > 0 ? options.threads
                                          : std::clamp(std::thread::hardware_concurrency(), 1u, kServeBounds.threads);
   settings.maxBody = options.maxBody;
-  settings.maxConnections = options.maxConnections;
+  std::string lowered;
+  settings.maxConnections = ConnectionsAllowed(options.maxConnections, RaiseDescriptorLimit(), lowered);
   settings.readTimeout = Seconds(options.readTimeoutSeconds, "--read-timeout");
   settings.drainTime = Seconds(options.drainSeconds, "--drain-seconds");
   settings.accessLog = options.accessLog;
@@ -85,6 +87,7 @@ int Serve(const ServeOptions& options, const Islands& builtInIslands) {
   Handler handler(tables, metrics, adminToken);
   return RunServer(settings, handler, metrics, [&](const std::string& address) {
     LogLine(StartupLine(address, *tables.Current()));
+    if (!lowered.empty()) LogLine(lowered);
   });
 }
 

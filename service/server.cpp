@@ -6,6 +6,8 @@
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -29,6 +31,11 @@ using Clock = std::chrono::steady_clock;
 
 // Room for a typical request and its neighbours, so one request takes one read.
 constexpr std::size_t kReadBufferBytes = 64 * 1024;
+
+// Out of descriptors, accepting pauses this long at first, twice as long each time after, up to
+// the longest.
+constexpr std::chrono::milliseconds kFirstAcceptPause{10};
+constexpr std::chrono::milliseconds kLongestAcceptPause{1000};
 
 // One client connection. `busy` (a request read and not yet answered) is only touched on the
 // connection's strand.
@@ -125,17 +132,33 @@ class Server {
   }
 
   asio::awaitable<void> Accept() {
+    asio::steady_timer pause(control_);
+    auto backoff = kFirstAcceptPause;
     for (;;) {
       tcp::socket socket(asio::make_strand(context_));
       beast::error_code error;
       co_await acceptor_.async_accept(socket, asio::redirect_error(asio::use_awaitable, error));
       if (draining_) co_return;
-      if (error) continue;  // the client went away before it was accepted, or out of descriptors
+      if (OutOfResources(error)) {
+        // Retrying at once would spin: the waiting connection stays ready until a descriptor frees.
+        if (backoff == kFirstAcceptPause) LogLine("out of file descriptors: accepting pauses, open connections are served");
+        pause.expires_after(backoff);
+        co_await pause.async_wait(asio::redirect_error(asio::use_awaitable, error));
+        backoff = std::min(backoff * 2, kLongestAcceptPause);
+        continue;
+      }
+      backoff = kFirstAcceptPause;
+      if (error) continue;  // the client went away before it was accepted
       auto connection = std::make_shared<Connection>(std::move(socket));
       const bool full = !Register(connection);
       asio::co_spawn(connection->stream.get_executor(),
                      full ? RefuseConnection(connection) : Session(connection), asio::detached);
     }
+  }
+
+  static bool OutOfResources(const beast::error_code& error) {
+    return error == asio::error::no_descriptors || error == asio::error::no_buffer_space ||
+           error == asio::error::no_memory || error == beast::error_code(ENFILE, asio::error::get_system_category());
   }
 
   bool Register(const std::shared_ptr<Connection>& connection) {

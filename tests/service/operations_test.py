@@ -95,6 +95,52 @@ class OptionBounds(unittest.TestCase):
         self.assertNotIn("listening", run.stderr)
 
 
+def http_get(connection, path):
+    """The status line of a GET on an open connection, or None when nothing comes."""
+    connection.sendall(b"GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path.encode())
+    try:
+        return connection.recv(65536).split(b"\r\n", 1)[0] or None
+    except socket.timeout:
+        return None
+
+
+class DescriptorLimits(unittest.TestCase):
+    """With the hard limit at 64 open files, more idle connections than the service can hold."""
+
+    def test_idle_connections_beyond_the_limit(self):
+        for name, taken_elsewhere, log_line, over_the_cap in [
+            ("the limit lowers --max-connections, and the connections over it get 503", 0,
+             "--max-connections 1024 lowered to 32: the limit on open files is 64", 503),
+            ("descriptors taken elsewhere: accepting pauses instead of spinning", 40,
+             "out of file descriptors: accepting pauses", None),
+        ]:
+            with self.subTest(name):
+                taken = [os.open(os.devnull, os.O_RDONLY) for _ in range(taken_elsewhere)]
+                service = Service(preexec_fn=limited(RLIMIT_NOFILE=64), pass_fds=taken)
+                for descriptor in taken:
+                    os.close(descriptor)
+                first = socket.create_connection(("127.0.0.1", service.port), timeout=30)
+                idle = [socket.create_connection(("127.0.0.1", service.port), timeout=30) for _ in range(70)]
+                try:
+                    self.assertEqual(http_get(first, "/healthz"), b"HTTP/1.1 200 OK")
+                    cpu = service.cpu_seconds()
+                    time.sleep(2)
+                    # Spinning on accept would take about a processor's 2 s; idle is near 0.
+                    self.assertLess(service.cpu_seconds() - cpu, 0.5)
+                    self.assertEqual(http_get(first, "/healthz"), b"HTTP/1.1 200 OK")
+                    if over_the_cap:
+                        self.assertEqual(idle[-1].recv(100).split(b"\r\n")[0], b"HTTP/1.1 503 Service Unavailable")
+                    else:  # once descriptors are free again, the connection still waiting is taken in
+                        for connection in idle[:-1]:
+                            connection.close()
+                        self.assertEqual(http_get(idle[-1], "/healthz"), b"HTTP/1.1 200 OK")
+                    service.wait_for_log(re.escape(log_line))
+                finally:
+                    for connection in [first, *idle]:
+                        connection.close()
+                    self.assertEqual(service.stop(), 0)
+
+
 class Reloads(unittest.TestCase):
     """Loads held open by the test hook, so that what happens meanwhile can be seen."""
 
