@@ -2,7 +2,7 @@
 
 Usage: operations_test.py QUORVEL_BINARY SOURCE_DIR
 """
-import json, os, re, resource, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import json, os, pathlib, re, resource, shutil, signal, socket, subprocess, sys, tempfile, threading, time
 import http.client
 import unittest
 
@@ -15,7 +15,6 @@ with open(os.path.join(EXAMPLES, "transactions", "01-in-town-sale.xml"), "rb") a
 
 class Service:
     """A running `quorvel serve` whose log is collected; its port comes from the start-up line."""
-
     def __init__(self, *args, env=None, **popen):
         self.process = subprocess.Popen([BINARY, "serve", "--listen", "127.0.0.1:0", *args], stderr=subprocess.PIPE,
                                         text=True, env={**os.environ, **(env or {})}, **popen)
@@ -38,8 +37,7 @@ class Service:
             connection.close()
 
     def cpu_seconds(self):
-        with open(f"/proc/{self.process.pid}/stat") as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
+        fields = pathlib.Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def wait_for_log(self, pattern, count=1):
@@ -145,29 +143,23 @@ class Reloads(unittest.TestCase):
     """Loads held open by the test hook, so that what happens meanwhile can be seen."""
 
     def setUp(self):
-        self.folder = tempfile.mkdtemp()
-        self.link, self.token = os.path.join(self.folder, "tables"), os.path.join(self.folder, "token")
-        self.gate = os.path.join(self.folder, "hold")
-        with open(self.token, "w") as token:
-            token.write("secret\n")
-        self.first, self.second = os.path.join(self.folder, "first"), os.path.join(self.folder, "second")
-        shutil.copytree(os.path.join(EXAMPLES, "tables"), self.first)
-        shutil.copytree(os.path.join(EXAMPLES, "tables"), self.second)
-        with open(os.path.join(self.second, "taxData.xml"), "a") as changed:
-            changed.write("\n")
-        self.switch(self.first)
-        open(self.gate, "w").close()
-        self.service = Service("--tables", self.link, "--admin-token-file", self.token, "--threads", "1",
-                               env={"QUORVEL_TEST_HOLD_RELOAD_WHILE": self.gate})
+        folder = pathlib.Path(tempfile.mkdtemp())
+        self.link, self.gate = folder / "tables", folder / "hold"
+        (folder / "token").write_text("secret\n")
+        for name in ("first", "second"):  # their answers tell them apart by the folder's name
+            shutil.copytree(os.path.join(EXAMPLES, "tables"), folder / name)
+        self.switch(folder / "first")
+        self.gate.touch()
+        self.service = Service("--tables", str(self.link), "--admin-token-file", str(folder / "token"),
+                               "--threads", "1", env={"QUORVEL_TEST_HOLD_RELOAD_WHILE": str(self.gate)})
 
     def tearDown(self):
-        if os.path.exists(self.gate):
-            os.remove(self.gate)
+        self.gate.unlink(missing_ok=True)
         self.assertEqual(self.service.stop(), 0)
 
     def switch(self, target):
-        os.symlink(target, self.link + ".new")
-        os.replace(self.link + ".new", self.link)
+        os.symlink(target, f"{self.link}.new")
+        os.replace(f"{self.link}.new", self.link)
 
     def reload_in_background(self):
         answer = {}
@@ -183,11 +175,11 @@ class Reloads(unittest.TestCase):
         self.assertEqual(self.service.request("GET", "/healthz"), (200, b"ok\n"))
         status, body = self.service.request("POST", "/v1/calc", EXAMPLE, {"Content-Type": "application/xml"})
         self.assertEqual(status, 200, body)
-        self.switch(self.second)
+        self.switch(self.link.parent / "second")
         second, second_answer = self.reload_in_background()
         self.service.wait_for_log(r"reload \(request\): waits for the load in progress")
         self.assertTrue(first.is_alive())
-        os.remove(self.gate)
+        self.gate.unlink()
         first.join(timeout=30)
         second.join(timeout=30)
         versions = [json.loads(answer["body"])["source"] for answer in (first_answer, second_answer)]
@@ -200,7 +192,7 @@ class Reloads(unittest.TestCase):
         for count in (1, 2, 3):
             self.service.process.send_signal(signal.SIGHUP)
             self.service.wait_for_log(r"reload \(SIGHUP\): waits for the load in progress", count)
-        os.remove(self.gate)
+        self.gate.unlink()
         # Answered by a load that starts after every SIGHUP above was taken in: they are all done.
         self.assertEqual(self.service.request("POST", "/v1/tables/reload", b"", TOKEN)[0], 200)
         loads = [line for line in self.service.log if re.search(r"reload \([^)]*SIGHUP[^)]*\): tables", line)]
