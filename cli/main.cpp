@@ -157,7 +157,8 @@ CLI::App* AddServe(CLI::App& app, service::ServeOptions& options) {
                           " (lowered to what the descriptor limit allows)")
       ->check(WholeNumberFrom(1, kServeBounds.connections))
       ->capture_default_str();
-  const auto seconds = SecondsFrom(kServeBounds.leastSeconds, kServeBounds.mostSeconds, kServeBounds.secondsText);
+  const auto seconds =
+      SecondsFrom(kServeBounds.leastSeconds, kServeBounds.mostSeconds, kServeBounds.secondsText);
   command->add_option("--read-timeout", options.readTimeoutSeconds,
                       "Seconds allowed to send one whole request, " + std::string(kServeBounds.secondsText))
       ->check(seconds)

@@ -26,7 +26,8 @@ std::size_t RaiseDescriptorLimit() {
 }
 
 std::size_t ConnectionsAllowed(std::size_t wanted, std::size_t descriptors, std::string& note) {
-  const std::size_t room = descriptors > kDescriptorsBesideConnections + 1 ? descriptors - kDescriptorsBesideConnections : 1;
+  const std::size_t room =
+      descriptors > kDescriptorsBesideConnections + 1 ? descriptors - kDescriptorsBesideConnections : 1;
   if (wanted <= room) return wanted;
   note = "--max-connections " + std::to_string(wanted) + " lowered to " + std::to_string(room) +
          ": the limit on open files is " + std::to_string(descriptors);

@@ -18,7 +18,9 @@ Reloader::~Reloader() {
 void Reloader::Request(std::string trigger, Done done) {
   {
     const std::scoped_lock lock(mutex_);
-    if (loading_) LogLine("reload (" + trigger + "): waits for the load in progress, then reads the folder again");
+    if (loading_) {
+      LogLine("reload (" + trigger + "): waits for the load in progress, then reads the folder again");
+    }
     waiting_.emplace_back(std::move(trigger), std::move(done));
   }
   wake_.notify_one();

@@ -51,7 +51,8 @@ void CheckBounds(const ServeOptions& options) {
   };
   require(options.threads <= kServeBounds.threads, "--threads");
   require(options.maxBody >= 1 && options.maxBody <= kServeBounds.bodyBytes, "--max-body");
-  require(options.maxConnections >= 1 && options.maxConnections <= kServeBounds.connections, "--max-connections");
+  require(options.maxConnections >= 1 && options.maxConnections <= kServeBounds.connections,
+          "--max-connections");
 }
 
 std::string StartupLine(const std::string& address, const TableSet& tables) {
@@ -69,8 +70,8 @@ int Serve(const ServeOptions& options, const Islands& builtInIslands) {
   CheckBounds(options);
   ServerSettings settings;
   settings.listen = options.listen;
-  settings.threads = options.threads > 0 ? options.threads
-                                         : std::clamp(std::thread::hardware_concurrency(), 1u, kServeBounds.threads);
+  const unsigned processors = std::clamp(std::thread::hardware_concurrency(), 1u, kServeBounds.threads);
+  settings.threads = options.threads > 0 ? options.threads : processors;
   settings.maxBody = options.maxBody;
   std::string lowered;
   settings.maxConnections = ConnectionsAllowed(options.maxConnections, RaiseDescriptorLimit(), lowered);

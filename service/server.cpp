@@ -141,7 +141,9 @@ class Server {
       if (draining_) co_return;
       if (OutOfResources(error)) {
         // Retrying at once would spin: the waiting connection stays ready until a descriptor frees.
-        if (backoff == kFirstAcceptPause) LogLine("out of file descriptors: accepting pauses, open connections are served");
+        if (backoff == kFirstAcceptPause) {
+          LogLine("out of file descriptors: accepting pauses, open connections are served");
+        }
         pause.expires_after(backoff);
         co_await pause.async_wait(asio::redirect_error(asio::use_awaitable, error));
         backoff = std::min(backoff * 2, kLongestAcceptPause);
@@ -158,7 +160,8 @@ class Server {
 
   static bool OutOfResources(const beast::error_code& error) {
     return error == asio::error::no_descriptors || error == asio::error::no_buffer_space ||
-           error == asio::error::no_memory || error == beast::error_code(ENFILE, asio::error::get_system_category());
+           error == asio::error::no_memory ||
+           error == beast::error_code(ENFILE, asio::error::get_system_category());
   }
 
   bool Register(const std::shared_ptr<Connection>& connection) {
@@ -273,16 +276,16 @@ class Server {
   // has ended.
   asio::awaitable<ReloadOutcome> NextReload(std::string trigger) {
     return asio::async_initiate<decltype(asio::use_awaitable), void(ReloadOutcome)>(
-        [this, trigger = std::move(trigger)](auto handler) {
-          using Handler = decltype(handler);
+        [this, trigger = std::move(trigger)](auto completion) {
+          using Completion = decltype(completion);
           struct Waiting {
-            Handler handler;
+            Completion completion;
             asio::executor_work_guard<asio::io_context::executor_type> work;  // keeps run() going meanwhile
           };
-          auto waiting = std::make_shared<Waiting>(Waiting{std::move(handler), asio::make_work_guard(context_)});
+          auto waiting = std::make_shared<Waiting>(Waiting{std::move(completion), asio::make_work_guard(context_)});
           reloader_.Request(trigger, [waiting](const ReloadOutcome& outcome) {
-            const auto executor = asio::get_associated_executor(waiting->handler);
-            asio::post(executor, [waiting, outcome]() mutable { waiting->handler(outcome); });
+            const auto executor = asio::get_associated_executor(waiting->completion);
+            asio::post(executor, [waiting, outcome]() mutable { waiting->completion(outcome); });
           });
         },
         asio::use_awaitable);
