@@ -40,6 +40,35 @@ const CLI::Validator kJobs(
     },
     "");
 
+#ifdef QUORVEL_WITH_SERVICE
+// A whole number from `least` to `most`, e.g. "must be a whole number from 1 to 1024, not \"0\"".
+CLI::Validator WholeNumberFrom(unsigned long long least, unsigned long long most) {
+  return CLI::Validator(
+      [least, most](std::string& value) {
+        unsigned long long number = 0;
+        const char* end = value.data() + value.size();
+        const auto [stop, error] = std::from_chars(value.data(), end, number);
+        if (error == std::errc() && stop == end && number >= least && number <= most) return std::string();
+        return "must be a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
+               ", not \"" + value + "\"";
+      },
+      "");
+}
+
+// A number of seconds within [least, most].
+CLI::Validator SecondsFrom(double least, double most, std::string_view range) {
+  return CLI::Validator(
+      [least, most, range](std::string& value) {
+        double seconds = 0;
+        const char* end = value.data() + value.size();
+        const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+        if (error == std::errc() && stop == end && seconds >= least && seconds <= most) return std::string();
+        return "must be from " + std::string(range) + " seconds, not \"" + value + "\"";
+      },
+      "");
+}
+#endif
+
 const CLI::Validator kFormat(
     [](std::string& value) {
       return value == "results" || value == "jsonl" ? std::string() : "must be results or jsonl, not \"" + value + "\"";
@@ -114,14 +143,31 @@ CLI::App* AddServe(CLI::App& app, service::ServeOptions& options) {
       ->type_name("DIR");
   command->add_option("--listen", options.listen, "HOST:PORT to listen on; port 0 picks a free one")
       ->capture_default_str();
-  command->add_option("--threads", options.threads, "Threads serving requests (default: one per processor)");
-  command->add_option("--max-body", options.maxBody, "Largest request body in bytes")->capture_default_str();
-  command->add_option("--max-connections", options.maxConnections, "Connections served at once")
+  using service::kServeBounds;
+  command->add_option("--threads", options.threads,
+                      "Threads serving requests, 1 to " + std::to_string(kServeBounds.threads) +
+                          " (default: one per processor)")
+      ->check(WholeNumberFrom(1, kServeBounds.threads))
+      ->type_name("N");
+  command->add_option("--max-body", options.maxBody,
+                      "Largest request body in bytes, 1 to " + std::to_string(kServeBounds.bodyBytes))
+      ->check(WholeNumberFrom(1, kServeBounds.bodyBytes))
       ->capture_default_str();
-  command->add_option("--read-timeout", options.readTimeoutSeconds, "Seconds allowed to send one whole request")
+  command->add_option("--max-connections", options.maxConnections,
+                      "Connections served at once, 1 to " + std::to_string(kServeBounds.connections) +
+                          " (lowered to what the descriptor limit allows)")
+      ->check(WholeNumberFrom(1, kServeBounds.connections))
+      ->capture_default_str();
+  const auto seconds =
+      SecondsFrom(kServeBounds.leastSeconds, kServeBounds.mostSeconds, kServeBounds.secondsText);
+  command->add_option("--read-timeout", options.readTimeoutSeconds,
+                      "Seconds allowed to send one whole request, " + std::string(kServeBounds.secondsText))
+      ->check(seconds)
       ->capture_default_str();
   command->add_option("--drain-seconds", options.drainSeconds,
-                      "Seconds that requests in flight get to finish after SIGTERM or SIGINT")
+                      "Seconds that requests in flight get to finish after SIGTERM or SIGINT, " +
+                          std::string(kServeBounds.secondsText))
+      ->check(seconds)
       ->capture_default_str();
   command->add_option("--admin-token-file", options.adminTokenFile,
                       "File holding the bearer token that allows POST /v1/tables/reload")

@@ -152,18 +152,17 @@ Response Handler::Calculate(const Request& request) const {
   return response;
 }
 
-Response Handler::DescribeTables() const {
-  const std::shared_ptr<const TableSet> tables = tables_.Current();
+Response Handler::Describe(const TableSet& tables) {
   const nlohmann::json body = {
-      {"version", tables->version},
-      {"loadedAt", UtcTimestamp(tables->loadedAt)},
-      {"source", tables->source},
-      {"loadMilliseconds", tables->loadMilliseconds},
+      {"version", tables.version},
+      {"loadedAt", UtcTimestamp(tables.loadedAt)},
+      {"source", tables.source},
+      {"loadMilliseconds", tables.loadMilliseconds},
       {"rows",
-       {{"taxes", tables->rows.taxes},
-        {"taxModels", tables->rows.taxModels},
-        {"taxGroups", tables->rows.taxGroups},
-        {"taxStatuses", tables->rows.taxStatuses}}}};
+       {{"taxes", tables.rows.taxes},
+        {"taxModels", tables.rows.taxModels},
+        {"taxGroups", tables.rows.taxGroups},
+        {"taxStatuses", tables.rows.taxStatuses}}}};
   return {200, std::string(kJson), {}, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
 }
 
@@ -178,6 +177,11 @@ bool Handler::Authorised(std::string_view authorization) const {
   return SameDigest(Sha256({Trimmed(authorization.substr(kScheme.size()))}), *adminToken_);
 }
 
+bool Handler::WantsReload(const Request& request) const {
+  return EndpointOf(PathOf(request.target)) == Endpoint::kReload && request.method == "POST" && adminToken_ &&
+         Authorised(request.authorization) && tables_.Reloadable();
+}
+
 Response Handler::ReloadRequest(const Request& request) {
   if (!adminToken_) return Problem(403, "reloading over HTTP is not enabled");
   if (!Authorised(request.authorization)) {
@@ -187,8 +191,16 @@ Response Handler::ReloadRequest(const Request& request) {
   }
   if (!tables_.Reloadable()) return Problem(409, "the built-in tables cannot be reloaded");
   try {
-    Reload("request");
-    return DescribeTables();
+    return Describe(*Reload("request"));
+  } catch (const Error& error) {
+    return ErrorProblem(422, error);
+  }
+}
+
+Response Handler::ReloadAnswer(const ReloadOutcome& outcome) const {
+  try {
+    if (outcome.failure) std::rethrow_exception(outcome.failure);
+    return Describe(*outcome.tables);
   } catch (const Error& error) {
     return ErrorProblem(422, error);
   }

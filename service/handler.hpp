@@ -10,6 +10,7 @@
 
 #include "digest.hpp"
 #include "metrics.hpp"
+#include "reloader.hpp"
 #include "table_store.hpp"
 
 namespace quorvel::service {
@@ -41,6 +42,12 @@ class Handler {
 
   Response Handle(Request& request);
 
+  // An authorised reload request for tables that can be reloaded. The server answers it with
+  // ReloadAnswer once its loader thread has loaded; Handle would load on the calling thread.
+  bool WantsReload(const Request& request) const;
+  // The answer to a reload request: the tables loaded (200), or the load error (422).
+  Response ReloadAnswer(const ReloadOutcome& outcome) const;
+
   // A problem+json answer for a request refused before it was read whole (413, 400, 431); an
   // answer for the calculation carries the tables' version like every other.
   Response Refuse(unsigned status, std::string_view target, std::string_view detail) const;
@@ -54,7 +61,8 @@ class Handler {
 
  private:
   Response Calculate(const Request& request) const;
-  Response DescribeTables() const;
+  Response DescribeTables() const { return Describe(*tables_.Current()); }
+  static Response Describe(const TableSet& tables);
   Response ReloadRequest(const Request& request);
   Response Metrics() const;
   bool Authorised(std::string_view authorization) const;

@@ -1,10 +1,13 @@
 #include "serve.hpp"
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
+#include "descriptor_limit.hpp"
 #include "digest.hpp"
 #include "handler.hpp"
 #include "log.hpp"
@@ -35,10 +38,21 @@ std::optional<Digest> ReadAdminToken(const std::string& path) {
 }
 
 std::chrono::milliseconds Seconds(double seconds, const char* option) {
-  if (!(seconds > 0) || seconds > 86400) {
-    throw std::runtime_error(std::string(option) + " must be more than 0 and at most 86400 seconds");
+  if (!(seconds >= kServeBounds.leastSeconds && seconds <= kServeBounds.mostSeconds)) {
+    throw std::runtime_error(std::string(option) + " must be from " + kServeBounds.secondsText + " seconds");
   }
   return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+// The command line checks these bounds already; this guards other callers.
+void CheckBounds(const ServeOptions& options) {
+  const auto require = [](bool holds, const char* what) {
+    if (!holds) throw std::runtime_error(std::string(what) + " is out of range");
+  };
+  require(options.threads <= kServeBounds.threads, "--threads");
+  require(options.maxBody >= 1 && options.maxBody <= kServeBounds.bodyBytes, "--max-body");
+  require(options.maxConnections >= 1 && options.maxConnections <= kServeBounds.connections,
+          "--max-connections");
 }
 
 std::string StartupLine(const std::string& address, const TableSet& tables) {
@@ -53,12 +67,14 @@ std::string StartupLine(const std::string& address, const TableSet& tables) {
 }  // namespace
 
 int Serve(const ServeOptions& options, const Islands& builtInIslands) {
+  CheckBounds(options);
   ServerSettings settings;
   settings.listen = options.listen;
-  settings.threads = options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  const unsigned processors = std::clamp(std::thread::hardware_concurrency(), 1u, kServeBounds.threads);
+  settings.threads = options.threads > 0 ? options.threads : processors;
   settings.maxBody = options.maxBody;
-  settings.maxConnections = options.maxConnections;
-  if (settings.maxConnections == 0) throw std::runtime_error("--max-connections must be at least 1");
+  std::string lowered;
+  settings.maxConnections = ConnectionsAllowed(options.maxConnections, RaiseDescriptorLimit(), lowered);
   settings.readTimeout = Seconds(options.readTimeoutSeconds, "--read-timeout");
   settings.drainTime = Seconds(options.drainSeconds, "--drain-seconds");
   settings.accessLog = options.accessLog;
@@ -66,10 +82,13 @@ int Serve(const ServeOptions& options, const Islands& builtInIslands) {
   const std::optional<Digest> adminToken = ReadAdminToken(options.adminTokenFile);
 
   TableStore tables(options.tablesFolder, LoadInitialTables(options.tablesFolder, builtInIslands));
+  // Read once at start, for the tests of reloads that take long; never set in service.
+  if (const char* file = std::getenv("QUORVEL_TEST_HOLD_RELOAD_WHILE")) tables.HoldReloadsWhileForTests(file);
   Metrics metrics;
   Handler handler(tables, metrics, adminToken);
   return RunServer(settings, handler, metrics, [&](const std::string& address) {
     LogLine(StartupLine(address, *tables.Current()));
+    if (!lowered.empty()) LogLine(lowered);
   });
 }
 

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <cstddef>
 #include <string>
 
 namespace quorvel::service {
@@ -19,6 +20,17 @@ struct ServeOptions {
   std::string adminTokenFile;        // empty: reloading over HTTP is closed
   bool accessLog = false;
 };
+
+// The values the settings may take; others are refused before anything starts.
+struct ServeBounds {
+  unsigned threads = 1024;
+  std::size_t bodyBytes = std::size_t{1} << 30;  // bodies are held in memory whole
+  std::size_t connections = 1'000'000;
+  double leastSeconds = 0.001;  // timeouts are kept in whole milliseconds
+  double mostSeconds = 86400;
+  const char* secondsText = "0.001 to 86400";
+};
+inline constexpr ServeBounds kServeBounds;
 
 // Island identifier -> island text.
 using Islands = std::map<std::string, std::string, std::less<>>;

@@ -6,15 +6,19 @@
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "log.hpp"
+#include "reloader.hpp"
 
 namespace quorvel::service {
 namespace {
@@ -27,6 +31,11 @@ using Clock = std::chrono::steady_clock;
 
 // Room for a typical request and its neighbours, so one request takes one read.
 constexpr std::size_t kReadBufferBytes = 64 * 1024;
+
+// Out of descriptors, accepting pauses this long at first, twice as long each time after, up to
+// the longest.
+constexpr std::chrono::milliseconds kFirstAcceptPause{10};
+constexpr std::chrono::milliseconds kLongestAcceptPause{1000};
 
 // One client connection. `busy` (a request read and not yet answered) is only touched on the
 // connection's strand.
@@ -80,7 +89,8 @@ class Server {
         control_(asio::make_strand(context_)),
         acceptor_(control_),
         stopSignals_(control_, SIGTERM, SIGINT),
-        reloadSignals_(control_, SIGHUP) {}
+        reloadSignals_(control_, SIGHUP),
+        reloader_([&handler](const std::string& triggers) { return handler.Reload(triggers); }) {}
 
   std::string Listen() {
     const tcp::endpoint endpoint = ResolveListenAddress(context_, settings_.listen);
@@ -93,32 +103,65 @@ class Server {
     return AddressText(acceptor_.local_endpoint());
   }
 
-  int Run() {
+  // Starts the threads, reports `address` through `listening` and serves until drained.
+  int Run(const std::string& address, const std::function<void(const std::string&)>& listening) {
     asio::co_spawn(control_, Accept(), asio::detached);
     WaitForReloadSignal();
     stopSignals_.async_wait([this](beast::error_code error, int signal) {
       if (!error) BeginDrain(signal);
     });
     std::vector<std::thread> threads;
-    for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { context_.run(); });
+    StartThreads(threads);
+    listening(address);
     context_.run();
     for (auto& thread : threads) thread.join();
     return exitStatus_;
   }
 
  private:
+  // The threads besides this one; when one cannot start, the others stop and the start fails.
+  void StartThreads(std::vector<std::thread>& threads) {
+    try {
+      for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { context_.run(); });
+    } catch (const std::system_error& error) {
+      context_.stop();
+      for (auto& thread : threads) thread.join();
+      throw std::runtime_error("cannot start thread " + std::to_string(threads.size() + 2) + " of " +
+                               std::to_string(settings_.threads) + ": " + error.what());
+    }
+  }
+
   asio::awaitable<void> Accept() {
+    asio::steady_timer pause(control_);
+    auto backoff = kFirstAcceptPause;
     for (;;) {
       tcp::socket socket(asio::make_strand(context_));
       beast::error_code error;
       co_await acceptor_.async_accept(socket, asio::redirect_error(asio::use_awaitable, error));
       if (draining_) co_return;
-      if (error) continue;  // the client went away before it was accepted, or out of descriptors
+      if (OutOfResources(error)) {
+        // Retrying at once would spin: the waiting connection stays ready until a descriptor frees.
+        if (backoff == kFirstAcceptPause) {
+          LogLine("out of file descriptors: accepting pauses, open connections are served");
+        }
+        pause.expires_after(backoff);
+        co_await pause.async_wait(asio::redirect_error(asio::use_awaitable, error));
+        backoff = std::min(backoff * 2, kLongestAcceptPause);
+        continue;
+      }
+      backoff = kFirstAcceptPause;
+      if (error) continue;  // the client went away before it was accepted
       auto connection = std::make_shared<Connection>(std::move(socket));
       const bool full = !Register(connection);
       asio::co_spawn(connection->stream.get_executor(),
                      full ? RefuseConnection(connection) : Session(connection), asio::detached);
     }
+  }
+
+  static bool OutOfResources(const beast::error_code& error) {
+    return error == asio::error::no_descriptors || error == asio::error::no_buffer_space ||
+           error == asio::error::no_memory ||
+           error == beast::error_code(ENFILE, asio::error::get_system_category());
   }
 
   bool Register(const std::shared_ptr<Connection>& connection) {
@@ -195,7 +238,7 @@ class Server {
         Request request{View(header.method_string()), View(header.target()),
                         View(header[http::field::content_type]),
                         View(header[http::field::authorization]), std::move(header.body())};
-        response = Answer(request);
+        response = co_await Answer(request);
       }
     }
     if (answered) {
@@ -218,13 +261,34 @@ class Server {
   }
 
   // The handler's answer; a failure it did not expect is logged and answered without detail.
-  Response Answer(Request& request) {
+  // A reload waits for the loader thread without holding this one.
+  asio::awaitable<Response> Answer(Request& request) {
     try {
-      return handler_.Handle(request);
+      if (handler_.WantsReload(request)) co_return handler_.ReloadAnswer(co_await NextReload("request"));
+      co_return handler_.Handle(request);
     } catch (const std::exception& failure) {
       LogLine("error: " + std::string(request.method) + " " + std::string(request.target) + ": " + failure.what());
-      return handler_.Refuse(500, request.target, "");
     }
+    co_return handler_.Refuse(500, request.target, "");
+  }
+
+  // Completes on the calling coroutine's executor once the next load that starts after this call
+  // has ended.
+  asio::awaitable<ReloadOutcome> NextReload(std::string trigger) {
+    return asio::async_initiate<decltype(asio::use_awaitable), void(ReloadOutcome)>(
+        [this, trigger = std::move(trigger)](auto completion) {
+          using Completion = decltype(completion);
+          struct Waiting {
+            Completion completion;
+            asio::executor_work_guard<asio::io_context::executor_type> work;  // keeps run() going meanwhile
+          };
+          auto waiting = std::make_shared<Waiting>(Waiting{std::move(completion), asio::make_work_guard(context_)});
+          reloader_.Request(trigger, [waiting](const ReloadOutcome& outcome) {
+            const auto executor = asio::get_associated_executor(waiting->completion);
+            asio::post(executor, [waiting, outcome]() mutable { waiting->completion(outcome); });
+          });
+        },
+        asio::use_awaitable);
   }
 
   static bool IsMalformed(const beast::error_code& error) {
@@ -251,14 +315,7 @@ class Server {
       if (!settings_.reloadable) {
         LogLine("SIGHUP: the built-in tables cannot be reloaded");
       } else {
-        // The load runs on any thread, not on the one that accepts connections.
-        asio::post(context_, [this] {
-          try {
-            handler_.Reload("SIGHUP");
-          } catch (const std::exception&) {
-            // logged and counted by the reload; the old tables stay
-          }
-        });
+        reloader_.Request("SIGHUP", [](const ReloadOutcome&) {});  // the load logs and counts its outcome
       }
       WaitForReloadSignal();
     });
@@ -314,6 +371,7 @@ class Server {
   std::atomic<bool> draining_{false};
   Clock::time_point drainDeadline_;
   std::atomic<int> exitStatus_{0};
+  Reloader reloader_;  // after the context: its thread ends (and posts nothing more) before the context goes
 };
 
 }  // namespace
@@ -321,8 +379,7 @@ class Server {
 int RunServer(const ServerSettings& settings, Handler& handler, Metrics& metrics,
               const std::function<void(const std::string& address)>& listening) {
   Server server(settings, handler, metrics);
-  listening(server.Listen());
-  return server.Run();
+  return server.Run(server.Listen(), listening);
 }
 
 }  // namespace quorvel::service

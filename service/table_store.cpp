@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "digest.hpp"
+#include "log.hpp"
 
 namespace quorvel::service {
 namespace {
@@ -72,6 +74,11 @@ std::shared_ptr<const TableSet> TableStore::Current() const {
 std::shared_ptr<const TableSet> TableStore::Reload() {
   const std::scoped_lock reloading(reloading_);
   std::shared_ptr<const TableSet> fresh = LoadInitialTables(folder_, {});
+  std::error_code ignored;
+  if (!holdWhile_.empty() && std::filesystem::exists(holdWhile_, ignored)) {
+    LogLine("test hook: the reload holds while " + holdWhile_ + " exists");
+    while (std::filesystem::exists(holdWhile_, ignored)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   const std::scoped_lock lock(mutex_);
   current_ = fresh;
   return fresh;

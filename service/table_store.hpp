@@ -41,11 +41,16 @@ class TableStore {
   // Loads the folder again and makes it current; on failure throws Error and keeps the old set.
   std::shared_ptr<const TableSet> Reload();
 
+  // For tests only: from now on a reload, once it has read the folder, waits while `file` exists,
+  // so that a test can hold a load in progress for as long as it needs.
+  void HoldReloadsWhileForTests(std::string file) { holdWhile_ = std::move(file); }
+
  private:
   std::string folder_;
   mutable std::mutex mutex_;  // guards current_
   std::mutex reloading_;      // one reload at a time
   std::shared_ptr<const TableSet> current_;
+  std::string holdWhile_;
 };
 
 // Loads the tables the service starts with: the folder's, or the built-in ones.
