@@ -1,0 +1,182 @@
+"""`quorvel serve` against hostile and unlucky clients: oversized trailers and chunk lines, codings
+it cannot read, refusals that must reach the client and be counted and logged, and failures it did
+not expect, which must cost one connection and never the process.
+
+Usage: hostile_http_test.py QUORVEL_BINARY SOURCE_DIR
+"""
+import http.client, os, re, signal, socket, sys, time, unittest
+
+from service_test import EXAMPLE, Service
+
+
+def eventually(condition, what):
+    """Waits for a condition the service reaches just after its answer (a log line, a counter)."""
+    deadline = time.monotonic() + 10
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("never happened: " + what)
+        time.sleep(0.02)
+
+
+def exchange(port, data):
+    """Sends `data` whole, as a client that reads no answer before it has sent its request, and
+    reads until the service closes. A reset on the way fails the test (ConnectionResetError)."""
+    with socket.create_connection(("127.0.0.1", port), timeout=20) as client:
+        client.sendall(data)
+        received = b""
+        while chunk := client.recv(65536):
+            received += chunk
+    return received
+
+
+def answers(received):
+    """The status and header lines of each answer in what a connection received."""
+    return [(int(m.group(1)), m.group(2)) for m in re.finditer(rb"HTTP/1\.1 (\d{3}) [^\r]*\r\n(.*?)\r\n\r\n", received, re.S)]
+
+
+def counter(service, endpoint, status):
+    """A count of answers from /metrics; None when the metrics request was itself refused."""
+    answer, _, text = service.request("GET", "/metrics")
+    if answer != 200:
+        return None
+    text = text.decode()
+    found = re.search(r'quorvel_http_requests_total\{endpoint="%s",status="%d"\} (\d+)' % (endpoint, status), text)
+    return int(found.group(1)) if found else 0
+
+
+def chunked(target, chunks, trailer=b""):
+    return (b"POST " + target + b" HTTP/1.1\r\nHost: x\r\nContent-Type: application/xml\r\n"
+            b"Transfer-Encoding: chunked\r\n\r\n" + chunks + b"0\r\n" + trailer + b"\r\n")
+
+
+SMUGGLED = b"GET /v1/tables HTTP/1.1\r\nHost: x\r\n\r\n"
+# (name, request, status, endpoint and access-log request of the answer)
+REFUSALS = [
+    ("a trailer field value of 70,000 bytes", chunked(b"/healthz", b"", b"X: " + b"a" * 70000 + b"\r\n"),
+     431, "healthz", "POST /healthz"),
+    ("a trailer field name of 70,000 bytes", chunked(b"/v1/calc", b"", b"X" * 70000 + b": a\r\n"),
+     431, "calc", "POST /v1/calc"),
+    ("trailer fields over the 8 KiB header budget together",
+     chunked(b"/v1/calc", b"", b"".join(b"X-Pad-%03d: %s\r\n" % (i, b"a" * 90) for i in range(100))),
+     431, "calc", "POST /v1/calc"),
+    ("a chunk extension of 200 KB", chunked(b"/v1/calc", b"5;" + b"e" * 200000 + b"\r\n<x/>\n\r\n"),
+     400, "calc", "POST /v1/calc"),
+    ("a last-chunk extension of 200 KB", chunked(b"/v1/calc", b"")[:-5] + b"0;" + b"e" * 200000 + b"\r\n\r\n",
+     400, "calc", "POST /v1/calc"),
+    ("a gzip transfer coding hiding a second request",
+     b"POST /v1/calc HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: gzip\r\n\r\n" + SMUGGLED,
+     400, "calc", "POST /v1/calc"),
+    ("gzip before chunked", b"POST /v1/calc HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: gzip, chunked\r\n\r\n"
+     b"5\r\nhello\r\n0\r\n\r\n", 400, "calc", "POST /v1/calc"),
+    ("not HTTP", b"HELLO\r\n\r\n", 400, "other", "- -"),
+    ("a header over 8 KiB", b"GET /healthz HTTP/1.1\r\nX: " + b"x" * 10000 + b"\r\n\r\n", 431, "healthz", "GET /healthz"),
+    ("an announced body over the limit, sent without waiting",
+     b"POST /v1/calc HTTP/1.1\r\nHost: x\r\nContent-Length: 300000\r\n\r\n" + b" " * 300000, 413, "calc", "POST /v1/calc"),
+    ("a chunked body over the limit", chunked(b"/v1/calc", b"30000\r\n" + b" " * 0x30000 + b"\r\n"),
+     413, "calc", "POST /v1/calc"),
+]
+
+
+class Refusals(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service("--max-body", "4096", "--access-log")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()
+
+    def check_refused(self, request, status, endpoint, logged):
+        service = self.service
+        before = counter(service, endpoint, status)
+        log_lines = len(service.log)
+        got = answers(exchange(service.port, request))
+        self.assertEqual([answer[0] for answer in got], [status])
+        self.assertIn(b"Connection: close", got[0][1])
+        eventually(lambda: counter(service, endpoint, status) == before + 1, f"{endpoint} {status} counted")
+        eventually(lambda: any(f" {logged} {status} " in line for line in service.log[log_lines:]),
+                   f"{logged} {status} logged")
+
+    def test_each_refusal_is_one_answer_that_closes_the_connection_and_is_counted_and_logged(self):
+        for name, request, status, endpoint, logged in REFUSALS:
+            with self.subTest(name):
+                self.check_refused(request, status, endpoint, logged)
+        self.assertIsNone(self.service.process.poll())
+
+    def test_a_connection_over_the_cap_is_refused_like_the_others(self):
+        capped = Service("--max-connections", "2", "--access-log")
+        # Connections are taken in the order they came: the third one finds the first two open.
+        idle = [socket.create_connection(("127.0.0.1", capped.port)) for _ in range(2)]
+        try:
+            refused = answers(exchange(capped.port, b"GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"))
+            self.assertEqual([(status, b"Connection: close" in headers) for status, headers in refused], [(503, True)])
+            for connection in idle:
+                connection.close()
+            # Until the service has seen them closed, the metrics requests may be refused too.
+            polls = []
+            eventually(lambda: polls.append(counter(capped, "other", 503)) or polls[-1] is not None, "metrics")
+            self.assertEqual(polls[-1], len(polls))
+            eventually(lambda: sum(" - - 503 " in line for line in capped.log) == len(polls), "each 503 logged")
+        finally:
+            for connection in idle:
+                connection.close()
+            self.assertEqual(capped.stop(), 0)
+
+
+class Uploads(unittest.TestCase):
+    def test_an_upload_over_the_limit_without_expect_gets_its_413_every_time(self):
+        service = Service()
+        body = b"<x>" + b" " * (16 * 1024 * 1024 - 6) + b"</x>"  # 16 MiB + 1 byte
+        request = b"POST /v1/calc HTTP/1.1\r\nHost: x\r\nContent-Length: %d\r\n\r\n" % len(body) + body
+        try:
+            statuses = [[answer[0] for answer in answers(exchange(service.port, request))] for _ in range(20)]
+            self.assertEqual(statuses, [[413]] * 20)
+        finally:
+            self.assertEqual(service.stop(), 0)
+
+
+class BodyEncodings(unittest.TestCase):
+    def test_only_identity_coded_utf8_bodies_are_calculated(self):
+        service = Service()
+        try:
+            for name, headers, status in [
+                ("gzip content coding", {"Content-Encoding": "gzip"}, 415),
+                ("identity then gzip", {"Content-Encoding": "identity, gzip"}, 415),
+                ("UTF-16 charset", {"Content-Type": "application/xml; charset=utf-16"}, 415),
+                ("Latin-1 charset, quoted", {"Content-Type": 'application/xml; charset="iso-8859-1"'}, 415),
+                ("identity content coding", {"Content-Encoding": "identity"}, 200),
+                ("UTF-8 charset, quoted and in capitals", {"Content-Type": 'application/xml; charset="UTF-8"'}, 200),
+            ]:
+                with self.subTest(name):
+                    status_got, answer_headers, body = service.request(
+                        "POST", "/v1/calc", EXAMPLE, {"Content-Type": "application/xml", **headers})
+                    self.assertEqual(status_got, status, body)
+                    if status == 415:
+                        self.assertRegex(body.decode(), "identity" if "Content-Encoding" in headers else "utf-8")
+        finally:
+            self.assertEqual(service.stop(), 0)
+
+
+class UnexpectedFailures(unittest.TestCase):
+    def test_a_failure_costs_one_connection_and_the_service_still_drains(self):
+        """QUORVEL_SERVICE_TEST_FAULT makes the first request throw at the named place."""
+        for place in ("read", "answer", "send"):
+            with self.subTest(place):
+                os.environ["QUORVEL_SERVICE_TEST_FAULT"] = place
+                try:
+                    service = Service()
+                finally:
+                    del os.environ["QUORVEL_SERVICE_TEST_FAULT"]
+                try:
+                    got = answers(exchange(service.port, b"GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"))
+                    self.assertEqual([answer[0] for answer in got], [200] if place == "send" else [])
+                    eventually(lambda: any("error: a connection failed and is closed" in line for line in service.log),
+                               "the failure logged")
+                    self.assertEqual(service.request("GET", "/healthz")[0], 200)
+                    self.assertIn("quorvel_http_requests_in_flight 1\n", service.request("GET", "/metrics")[2].decode())
+                finally:
+                    self.assertEqual(service.stop(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
