@@ -36,9 +36,8 @@ using Clock = std::chrono::steady_clock;
 // (Boost.Beast would throw on a field of 64 KiB, from where nothing can catch it).
 constexpr std::size_t kReadBufferBytes = 16 * 1024;
 
-// After an answer that closes the connection, how long and how much more of what the client
-// still sends is read and dropped, so that closing does not reset the connection under the answer.
-constexpr std::chrono::seconds kLingerTime{5};
+// After an answer that closes the connection, how much more than the largest body the client may
+// still send is read and dropped, so that closing does not reset the connection under the answer.
 constexpr std::size_t kLingerBytesOverBody = 1024 * 1024;
 
 // One client connection. `busy` (a request read and not yet answered) is only touched on the
@@ -316,11 +315,12 @@ class Server {
   // Ends a connection whose last answer said Connection: close while the client may still be
   // sending (a body left unread): closing at once would make the system reset the connection,
   // which can destroy the answer before the client reads it. So the sending side is shut, and
-  // what still comes is read and dropped until the client closes, within bounds of time and bytes.
+  // what still comes is read and dropped until the client closes, within the read timeout (the
+  // time it had to send its request anyway) and the largest body and some.
   asio::awaitable<void> Linger(Connection& connection) {
     beast::error_code error;
     connection.stream.socket().shutdown(tcp::socket::shutdown_send, error);
-    connection.stream.expires_after(std::min<Clock::duration>(settings_.readTimeout, kLingerTime));
+    connection.stream.expires_after(settings_.readTimeout);
     const std::size_t most = settings_.maxBody + std::min(kLingerBytesOverBody, SIZE_MAX - settings_.maxBody);
     std::array<char, 16 * 1024> dropped;
     std::size_t total = 0;

@@ -4,7 +4,7 @@ not expect, which must cost one connection and never the process.
 
 Usage: hostile_http_test.py QUORVEL_BINARY SOURCE_DIR
 """
-import http.client, os, re, signal, socket, sys, time, unittest
+import os, re, socket, sys, time, unittest
 
 from service_test import EXAMPLE, Service
 
