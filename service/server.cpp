@@ -8,6 +8,7 @@
 #include <boost/beast/http.hpp>
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -422,7 +423,16 @@ int RunServer(const ServerSettings& settings, Handler& handler, Metrics& metrics
               const std::function<void(const std::string& address)>& listening) {
   Server server(settings, handler, metrics);
   listening(server.Listen());
-  return server.Run();
+  const int status = server.Run();
+  // The drain has decided the exit status. Destroying the server gives SIGTERM and SIGINT their
+  // default action back, which would end the process by one more signal sent meanwhile (as a
+  // supervisor repeating its SIGTERM does); held pending on this, the last thread, they cannot.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  return status;
 }
 
 }  // namespace quorvel::service

@@ -4,7 +4,7 @@ not expect, which must cost one connection and never the process.
 
 Usage: hostile_http_test.py QUORVEL_BINARY SOURCE_DIR
 """
-import os, re, socket, sys, time, unittest
+import os, re, signal, socket, sys, time, unittest
 
 from service_test import EXAMPLE, Service
 
@@ -176,6 +176,20 @@ class UnexpectedFailures(unittest.TestCase):
                                "no request left in flight")
                 finally:
                     self.assertEqual(service.stop(), 0)
+
+
+class RepeatedSigterm(unittest.TestCase):
+    def test_sigterm_repeated_while_stopping_still_ends_with_the_drain_status(self):
+        for attempt in range(20):
+            with self.subTest(attempt=attempt):
+                service = Service()
+                # SIGTERM again and again until it has ended, as an impatient supervisor does (it is
+                # not reaped before poll() sees it ended, so its process identifier stays its own).
+                os.kill(service.process.pid, signal.SIGTERM)
+                while service.process.poll() is None:
+                    os.kill(service.process.pid, signal.SIGTERM)
+                    time.sleep(0.0001)
+                self.assertEqual(service.stop(), 0)
 
 
 if __name__ == "__main__":
