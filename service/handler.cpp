@@ -39,6 +39,32 @@ bool PlainlyNotXml(std::string_view contentType) {
   return EqualsIgnoringCase(type, "application/json") || EqualsIgnoringCase(type, "multipart/form-data");
 }
 
+// The value of a Content-Type parameter ("charset"), unquoted; empty when it is not given.
+std::string_view ParameterOf(std::string_view contentType, std::string_view name) {
+  for (std::size_t end = contentType.find(';'); end != std::string_view::npos;) {
+    const std::size_t start = end + 1;
+    end = contentType.find(';', start);
+    const std::string_view parameter = contentType.substr(start, end == std::string_view::npos ? end : end - start);
+    const std::size_t equals = parameter.find('=');
+    if (equals == std::string_view::npos || !EqualsIgnoringCase(Trimmed(parameter.substr(0, equals)), name)) continue;
+    std::string_view value = Trimmed(parameter.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return {};
+}
+
+// Whether every content coding of a Content-Encoding list is identity (the body as it is).
+bool OnlyIdentityCoding(std::string_view contentEncoding) {
+  while (!contentEncoding.empty()) {
+    const std::size_t comma = contentEncoding.find(',');
+    const std::string_view coding = Trimmed(contentEncoding.substr(0, comma));
+    if (!coding.empty() && !EqualsIgnoringCase(coding, "identity")) return false;
+    contentEncoding = comma == std::string_view::npos ? std::string_view() : contentEncoding.substr(comma + 1);
+  }
+  return true;
+}
+
 std::string_view ReasonTitle(unsigned status) {
   switch (status) {
     case 400: return "Bad Request";
@@ -130,8 +156,14 @@ Response Handler::Calculate(const Request& request) const {
   // The answer names the tables that computed it, even if a reload replaces them meanwhile.
   const std::shared_ptr<const TableSet> tables = tables_.Current();
   Response response;
+  const std::string_view charset = ParameterOf(request.contentType, "charset");
   if (PlainlyNotXml(request.contentType)) {
     response = Problem(415, "the body must be a transaction document (application/xml)");
+  } else if (!OnlyIdentityCoding(request.contentEncoding)) {
+    response = Problem(415, "the body must be sent as it is: the only content coding accepted is identity");
+    response.headers.emplace_back("Accept-Encoding", "identity");
+  } else if (!charset.empty() && !EqualsIgnoringCase(charset, "utf-8")) {
+    response = Problem(415, "the body must be UTF-8: the only charset accepted is utf-8 (or none)");
   } else {
     try {
       std::string refusal;

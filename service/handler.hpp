@@ -20,6 +20,7 @@ struct Request {
   std::string_view method;
   std::string_view target;  // path and query
   std::string_view contentType;
+  std::string_view contentEncoding;  // every Content-Encoding value, comma-separated
   std::string_view authorization;
   std::string body;
 };

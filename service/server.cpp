@@ -7,10 +7,14 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -19,6 +23,8 @@
 
 #include "log.hpp"
 #include "reloader.hpp"
+#include "request_parser.hpp"
+#include "test_fault.hpp"
 
 namespace quorvel::service {
 namespace {
@@ -29,8 +35,17 @@ namespace http = beast::http;
 using tcp = asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
-// Room for a typical request and its neighbours, so one request takes one read.
-constexpr std::size_t kReadBufferBytes = 64 * 1024;
+// Room for a typical request's header and more, and the most a header, a chunk line or the
+// trailer fields can take: reading stops with buffer_overflow rather than let one grow further
+// (Boost.Beast would throw on a field of 64 KiB, from where nothing can catch it).
+constexpr std::size_t kReadBufferBytes = 16 * 1024;
+
+// After an answer that closes the connection, how much more than the largest body the client may
+// still send is read and dropped, so that closing does not reset the connection under the answer.
+constexpr std::size_t kLingerBytesOverBody = 1024 * 1024;
+// A connection refused for being one too many has sent no body to drop: it lingers this long at
+// most, so that refused connections cannot hold the descriptors the served ones need.
+constexpr std::chrono::seconds kRefusedConnectionLinger{1};
 
 // Out of descriptors, accepting pauses this long at first, twice as long each time after, up to
 // the longest.
@@ -45,9 +60,40 @@ struct Connection {
   bool busy = false;
 };
 
+// What becomes of a connection after a request.
+enum class After { kNextRequest, kClose, kLingerAndClose };
+
+// A request as the metrics and the access log name it; "-" for what was never read.
+struct Exchange {
+  std::string method = "-";
+  std::string target = "-";
+  Clock::time_point started = Clock::now();
+};
+
+// A request in flight: counted, and its connection busy, for as long as this lives (which also
+// covers a coroutine abandoned by an exception).
+class InFlight {
+ public:
+  InFlight(Connection& connection, Metrics& metrics) : connection_(connection), metrics_(metrics) {
+    connection_.busy = true;
+    ++metrics_.InFlight();
+  }
+  ~InFlight() {
+    --metrics_.InFlight();
+    connection_.busy = false;
+  }
+  InFlight(const InFlight&) = delete;
+  InFlight& operator=(const InFlight&) = delete;
+
+ private:
+  Connection& connection_;
+  Metrics& metrics_;
+};
+
 std::string_view View(beast::string_view text) { return {text.data(), text.size()}; }
 
 http::response<http::string_body> ToHttp(Response&& response, bool keepAlive) {
+  ThrowTestFault(TestFault::kAnswer);
   http::response<http::string_body> out{static_cast<http::status>(response.status), 11};
   if (!response.contentType.empty()) out.set(http::field::content_type, response.contentType);
   for (auto& [name, value] : response.headers) out.set(name, value);
@@ -113,7 +159,7 @@ class Server {
     std::vector<std::thread> threads;
     StartThreads(threads);
     listening(address);
-    context_.run();
+    RunHandlers();
     for (auto& thread : threads) thread.join();
     return exitStatus_;
   }
@@ -122,7 +168,7 @@ class Server {
   // The threads besides this one; when one cannot start, the others stop and the start fails.
   void StartThreads(std::vector<std::thread>& threads) {
     try {
-      for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { context_.run(); });
+      for (unsigned index = 1; index < settings_.threads; ++index) threads.emplace_back([this] { RunHandlers(); });
     } catch (const std::system_error& error) {
       context_.stop();
       for (auto& thread : threads) thread.join();
@@ -177,87 +223,110 @@ class Server {
   }
 
   asio::awaitable<void> RefuseConnection(std::shared_ptr<Connection> connection) {
-    co_await Send(*connection, handler_.Refuse(503, "", "too many connections"), false);
-    Close(*connection);
+    const ClosedAtEnd closed(*this, connection);
+    try {
+      // Named, not temporaries in the condition: g++ 12 freed those twice (free(): invalid pointer).
+      const Exchange exchange;
+      Response refusal = handler_.Refuse(503, "", "too many connections");
+      const bool sent = co_await Send(*connection, std::move(refusal), false, exchange);
+      if (sent) co_await Linger(*connection, std::min<Clock::duration>(settings_.readTimeout, kRefusedConnectionLinger));
+    } catch (const std::exception& failure) {
+      LogLine(std::string("error: a refused connection failed: ") + failure.what());
+    }
   }
+
+  // Closes and forgets a connection however its coroutine ends: returning, throwing, or
+  // abandoned by an exception thrown under it (its frames are then destroyed).
+  class ClosedAtEnd {
+   public:
+    ClosedAtEnd(Server& server, std::shared_ptr<Connection> connection)
+        : server_(server), connection_(std::move(connection)) {}
+    ~ClosedAtEnd() {
+      connection_->stream.close();
+      server_.Unregister(connection_);
+    }
+    ClosedAtEnd(const ClosedAtEnd&) = delete;
+    ClosedAtEnd& operator=(const ClosedAtEnd&) = delete;
+
+   private:
+    Server& server_;
+    std::shared_ptr<Connection> connection_;
+  };
 
   // Serves one connection's requests, one after the other, until it closes or fails.
   asio::awaitable<void> Session(std::shared_ptr<Connection> connection) {
-    beast::flat_buffer buffer;
-    buffer.reserve(kReadBufferBytes);
-    while (!draining_) {
-      if (!co_await ServeOneRequest(*connection, buffer)) break;
+    const ClosedAtEnd closed(*this, connection);
+    try {
+      beast::flat_buffer buffer;
+      buffer.reserve(kReadBufferBytes);
+      buffer.max_size(kReadBufferBytes);  // after the reserve, which raises it
+      After after = After::kNextRequest;
+      while (!draining_ && after == After::kNextRequest) after = co_await ServeOneRequest(*connection, buffer);
+      if (after == After::kLingerAndClose) co_await Linger(*connection, settings_.readTimeout);
+    } catch (const std::exception& failure) {
+      LogLine(std::string("error: a connection failed and is closed: ") + failure.what());
     }
-    Close(*connection);
-    Unregister(connection);
   }
 
-  // Reads one request and answers it; false when the connection is to close.
-  asio::awaitable<bool> ServeOneRequest(Connection& connection, beast::flat_buffer& buffer) {
+  // Reads one request and answers it.
+  asio::awaitable<After> ServeOneRequest(Connection& connection, beast::flat_buffer& buffer) {
     auto& stream = connection.stream;
-    http::request_parser<http::string_body> parser;
+    RequestParser parser;
     // An announced length over the limit is answered below (Boost 1.74 takes none for zero here).
     parser.body_limit(std::numeric_limits<std::uint64_t>::max());
     beast::error_code error;
     // One deadline for the whole request: a slow or stalled client is closed when it passes.
     stream.expires_after(settings_.readTimeout);
     co_await http::async_read_header(stream, buffer, parser, asio::redirect_error(asio::use_awaitable, error));
-    if (error) {
-      if (error == http::error::header_limit) co_await Send(connection, handler_.Refuse(431, "", "the header is too large"), false);
-      else if (IsMalformed(error)) co_await Send(connection, handler_.Refuse(400, "", "the request is not valid HTTP/1.1"), false);
-      co_return false;
-    }
-    const auto started = Clock::now();
-    connection.busy = true;
-    ++metrics_.InFlight();
     auto& header = parser.get();
-    const std::string target(header.target());
-    const std::string method(header.method_string());
-    bool keepAlive = header.keep_alive();
-    Response response;
-    bool answered = true;
+    Exchange exchange;
+    if (!header.method_string().empty()) exchange.method = std::string(header.method_string());
+    if (!header.target().empty()) exchange.target = std::string(header.target());
+    if (error) co_return co_await RefuseUnread(connection, exchange, RefusalOf(error, false, buffer));
+    const InFlight inFlight(connection, metrics_);
+    if (!KnownTransferCoding(header)) {
+      co_return co_await RefuseUnread(connection, exchange,
+                                      ReadRefusal{400, "the only transfer coding understood is chunked"});
+    }
     if (const auto length = parser.content_length(); length && *length > settings_.maxBody) {
-      response = handler_.Refuse(413, target, "the body is larger than the limit");
-      keepAlive = false;  // the body is left unread
-    } else {
-      parser.body_limit(settings_.maxBody);  // for a chunked body, as it arrives
-      if (beast::iequals(header[http::field::expect], "100-continue")) {
-        http::response<http::empty_body> proceed{http::status::continue_, 11};
-        co_await http::async_write(stream, proceed, asio::redirect_error(asio::use_awaitable, error));
-      }
-      if (!error) co_await http::async_read(stream, buffer, parser, asio::redirect_error(asio::use_awaitable, error));
-      if (error == http::error::body_limit) {
-        response = handler_.Refuse(413, target, "the body is larger than the limit");
-        keepAlive = false;
-      } else if (IsMalformed(error)) {
-        response = handler_.Refuse(400, target, "the request is not valid HTTP/1.1");
-        keepAlive = false;
-      } else if (error) {
-        answered = false;  // timed out, reset or cancelled: nobody to answer
-      } else {
-        Request request{View(header.method_string()), View(header.target()),
-                        View(header[http::field::content_type]),
-                        View(header[http::field::authorization]), std::move(header.body())};
-        response = co_await Answer(request);
-      }
+      co_return co_await RefuseUnread(connection, exchange, RefusalOf(http::error::body_limit, true, buffer));
     }
-    if (answered) {
-      const unsigned status = response.status;
-      auto out = ToHttp(std::move(response), keepAlive && !draining_);
-      keepAlive = out.keep_alive();
-      const std::size_t bytes = out.body().size();
-      stream.expires_after(settings_.readTimeout);
-      co_await http::async_write(stream, out, asio::redirect_error(asio::use_awaitable, error));
-      const auto elapsed = Clock::now() - started;
-      metrics_.CountRequest(EndpointOf(PathOf(target)), status, elapsed);
-      if (settings_.accessLog) {
-        LogLine(method + " " + target + " " + std::to_string(status) + " " + std::to_string(bytes) + " " +
-                std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()));
-      }
+    parser.body_limit(settings_.maxBody);  // for a chunked body, as it arrives
+    if (beast::iequals(header[http::field::expect], "100-continue")) {
+      http::response<http::empty_body> proceed{http::status::continue_, 11};
+      co_await http::async_write(stream, proceed, asio::redirect_error(asio::use_awaitable, error));
     }
-    --metrics_.InFlight();
-    connection.busy = false;
-    co_return answered && !error && keepAlive;
+    if (!error) co_await http::async_read(stream, buffer, parser, asio::redirect_error(asio::use_awaitable, error));
+    if (error) co_return co_await RefuseUnread(connection, exchange, RefusalOf(error, true, buffer));
+    const std::string contentEncoding = JoinedValues(header, http::field::content_encoding);
+    Request request{View(header.method_string()), View(header.target()), View(header[http::field::content_type]),
+                    contentEncoding, View(header[http::field::authorization]), std::move(header.body())};
+    const bool keepAlive = header.keep_alive() && !draining_;
+    Response response = co_await Answer(request);
+    const bool sent = co_await Send(connection, std::move(response), keepAlive, exchange);
+    if (!sent) co_return After::kClose;
+    co_return keepAlive ? After::kNextRequest : After::kLingerAndClose;
+  }
+
+  // Every value of a header field, as one comma-separated list.
+  static std::string JoinedValues(const http::request_header<>& header, http::field name) {
+    std::string values;
+    for (auto [field, end] = header.equal_range(name); field != end; ++field) {
+      if (!values.empty()) values += ", ";
+      values += View(field->value());
+    }
+    return values;
+  }
+
+  // Answers a request that was not read whole, and closes its connection: what follows in it
+  // cannot be told apart from the rest of this request. No refusal: nobody to answer.
+  asio::awaitable<After> RefuseUnread(Connection& connection, const Exchange& exchange,
+                                      std::optional<ReadRefusal> refusal) {
+    if (!refusal) co_return After::kClose;
+    const std::string target = exchange.target == "-" ? "" : exchange.target;
+    Response response = handler_.Refuse(refusal->status, target, refusal->detail);
+    const bool sent = co_await Send(connection, std::move(response), false, exchange);
+    co_return sent ? After::kLingerAndClose : After::kClose;
   }
 
   // The handler's answer; a failure it did not expect is logged and answered without detail.
@@ -291,22 +360,56 @@ class Server {
         asio::use_awaitable);
   }
 
-  static bool IsMalformed(const beast::error_code& error) {
-    return error && error.category() == beast::error_code(http::error::end_of_stream).category() &&
-           error != http::error::end_of_stream && error != http::error::partial_message;
-  }
-
-  asio::awaitable<void> Send(Connection& connection, Response response, bool keepAlive) {
+  // Writes an answer (with Connection: close unless `keepAlive`), then counts and logs it,
+  // whether or not it could be written; false when it could not.
+  asio::awaitable<bool> Send(Connection& connection, Response response, bool keepAlive, const Exchange& exchange) {
+    const unsigned status = response.status;
     auto out = ToHttp(std::move(response), keepAlive);
+    const std::size_t bytes = out.body().size();
     beast::error_code error;
     connection.stream.expires_after(settings_.readTimeout);
     co_await http::async_write(connection.stream, out, asio::redirect_error(asio::use_awaitable, error));
+    const auto elapsed = Clock::now() - exchange.started;
+    metrics_.CountRequest(EndpointOf(PathOf(exchange.target)), status, elapsed);
+    if (settings_.accessLog) {
+      LogLine(exchange.method + " " + exchange.target + " " + std::to_string(status) + " " + std::to_string(bytes) +
+              " " + std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()));
+    }
+    ThrowTestFault(TestFault::kSend);
+    co_return !error;
   }
 
-  static void Close(Connection& connection) {
-    beast::error_code ignored;
-    connection.stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
-    connection.stream.close();
+  // Ends a connection whose last answer said Connection: close while the client may still be
+  // sending (a body left unread): closing at once would make the system reset the connection,
+  // which can destroy the answer before the client reads it. So the sending side is shut, and
+  // what still comes is read and dropped until the client closes, within `longest` (the read
+  // timeout, the time it had to send its request anyway, unless it sent none) and the largest
+  // body and some.
+  asio::awaitable<void> Linger(Connection& connection, Clock::duration longest) {
+    beast::error_code error;
+    connection.stream.socket().shutdown(tcp::socket::shutdown_send, error);
+    connection.stream.expires_after(longest);
+    const std::size_t most = settings_.maxBody + std::min(kLingerBytesOverBody, SIZE_MAX - settings_.maxBody);
+    std::array<char, 16 * 1024> dropped;
+    std::size_t total = 0;
+    while (!error && total < most) {
+      total += co_await connection.stream.async_read_some(asio::buffer(dropped),
+                                                           asio::redirect_error(asio::use_awaitable, error));
+    }
+  }
+
+  // Runs handlers on this thread until the service stops. An exception thrown by a handler
+  // outside any coroutine's own code (as from within a library's read operation) is logged
+  // here; the coroutine it abandoned is destroyed, which closes its connection.
+  void RunHandlers() {
+    for (;;) {
+      try {
+        context_.run();
+        return;
+      } catch (const std::exception& failure) {
+        LogLine(std::string("error: a connection failed and is closed: ") + failure.what());
+      }
+    }
   }
 
   void WaitForReloadSignal() {
@@ -361,13 +464,14 @@ class Server {
   const ServerSettings& settings_;
   Handler& handler_;
   Metrics& metrics_;
+  // Before the context: destroying it ends the sessions still open, which unregister themselves.
+  std::mutex connectionsMutex_;
+  std::set<std::shared_ptr<Connection>> connections_;
   asio::io_context context_;  // before everything that uses it
   asio::strand<asio::io_context::executor_type> control_;  // accepting, signals and draining
   tcp::acceptor acceptor_;
   asio::signal_set stopSignals_;
   asio::signal_set reloadSignals_;
-  std::mutex connectionsMutex_;
-  std::set<std::shared_ptr<Connection>> connections_;
   std::atomic<bool> draining_{false};
   Clock::time_point drainDeadline_;
   std::atomic<int> exitStatus_{0};
@@ -379,7 +483,16 @@ class Server {
 int RunServer(const ServerSettings& settings, Handler& handler, Metrics& metrics,
               const std::function<void(const std::string& address)>& listening) {
   Server server(settings, handler, metrics);
-  return server.Run(server.Listen(), listening);
+  const int status = server.Run(server.Listen(), listening);
+  // The drain has decided the exit status. Destroying the server gives SIGTERM and SIGINT their
+  // default action back, which would end the process by one more signal sent meanwhile (as a
+  // supervisor repeating its SIGTERM does); held pending on this, the last thread, they cannot.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  return status;
 }
 
 }  // namespace quorvel::service

@@ -288,6 +288,10 @@ class Statuses(unittest.TestCase):
         finally:
             for connection in idle:
                 connection.close()
+            # The service sees them closed a moment later; until then the next test would get 503.
+            deadline = time.monotonic() + 10
+            while plain.raw(b"GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n") != 200 and time.monotonic() < deadline:
+                time.sleep(0.02)
 
     def test_metrics_name_what_happened(self):
         text = self.services["plain"].request("GET", "/metrics")[2].decode()
