@@ -3,58 +3,9 @@
 Usage: operations_test.py QUORVEL_BINARY SOURCE_DIR
 """
 import json, os, pathlib, re, resource, shutil, signal, socket, subprocess, sys, tempfile, threading, time
-import http.client
 import unittest
 
-BINARY, SOURCE = sys.argv[1], sys.argv[2]
-EXAMPLES = os.path.join(SOURCE, "examples")
-TOKEN = {"Authorization": "Bearer secret"}
-with open(os.path.join(EXAMPLES, "transactions", "01-in-town-sale.xml"), "rb") as example:
-    EXAMPLE = example.read()
-
-
-class Service:
-    """A running `quorvel serve` whose log is collected; its port comes from the start-up line."""
-    def __init__(self, *args, env=None, **popen):
-        self.process = subprocess.Popen([BINARY, "serve", "--listen", "127.0.0.1:0", *args], stderr=subprocess.PIPE,
-                                        text=True, env={**os.environ, **(env or {})}, **popen)
-        self.log = [self.process.stderr.readline()]
-        match = re.search(r"listening on http://127\.0\.0\.1:(\d+)", self.log[0])
-        if not match:
-            self.process.kill()
-            raise AssertionError("no start-up line: " + self.log[0] + self.process.stderr.read())
-        self.port = int(match.group(1))
-        self.reader = threading.Thread(target=lambda: self.log.extend(self.process.stderr), daemon=True)
-        self.reader.start()
-
-    def request(self, method, path, body=None, headers=None):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
-        try:
-            connection.request(method, path, body=body, headers=headers or {})
-            response = connection.getresponse()
-            return response.status, response.read()
-        finally:
-            connection.close()
-
-    def cpu_seconds(self):
-        fields = pathlib.Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-    def wait_for_log(self, pattern, count=1):
-        """Waits (a generous bound, not a timing check) until `count` log lines match `pattern`."""
-        deadline = time.monotonic() + 30
-        while sum(bool(re.search(pattern, line)) for line in list(self.log)) < count:
-            if time.monotonic() > deadline:
-                raise AssertionError(f"no {count} log lines like {pattern!r}: {''.join(self.log)}")
-            time.sleep(0.02)
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-        status = self.process.wait(timeout=30)
-        self.reader.join(timeout=5)
-        self.process.stderr.close()
-        return status
+from service_test import BINARY, EXAMPLE, EXAMPLES, TOKEN, Service
 
 
 def limited(**limits):
@@ -164,7 +115,7 @@ class Reloads(unittest.TestCase):
     def reload_in_background(self):
         answer = {}
         thread = threading.Thread(target=lambda: answer.update(
-            zip(("status", "body"), self.service.request("POST", "/v1/tables/reload", b"", TOKEN))))
+            zip(("status", "headers", "body"), self.service.request("POST", "/v1/tables/reload", b"", TOKEN))))
         thread.start()
         return thread, answer
 
@@ -172,8 +123,8 @@ class Reloads(unittest.TestCase):
         first, first_answer = self.reload_in_background()
         self.service.wait_for_log(r"test hook: the reload holds")
         # One thread serves requests, and it is free while the load waits.
-        self.assertEqual(self.service.request("GET", "/healthz"), (200, b"ok\n"))
-        status, body = self.service.request("POST", "/v1/calc", EXAMPLE, {"Content-Type": "application/xml"})
+        self.assertEqual(self.service.request("GET", "/healthz")[::2], (200, b"ok\n"))
+        status, _, body = self.service.request("POST", "/v1/calc", EXAMPLE, {"Content-Type": "application/xml"})
         self.assertEqual(status, 200, body)
         self.switch(self.link.parent / "second")
         second, second_answer = self.reload_in_background()
@@ -184,7 +135,7 @@ class Reloads(unittest.TestCase):
         second.join(timeout=30)
         versions = [json.loads(answer["body"])["source"] for answer in (first_answer, second_answer)]
         self.assertEqual((first_answer["status"], second_answer["status"], versions), (200, 200, ["first", "second"]))
-        self.assertEqual(json.loads(self.service.request("GET", "/v1/tables")[1])["source"], "second")
+        self.assertEqual(json.loads(self.service.request("GET", "/v1/tables")[2])["source"], "second")
 
     def test_sighups_during_a_load_share_the_next_one(self):
         self.service.process.send_signal(signal.SIGHUP)

@@ -21,9 +21,10 @@ def write(path, text, mode="w"):
 class Service:
     """A running `quorvel serve` whose log is collected; its port comes from the start-up line."""
 
-    def __init__(self, *args):
+    def __init__(self, *args, env=None, **popen):
         self.process = subprocess.Popen([BINARY, "serve", "--listen", "127.0.0.1:0", *args],
-                                        stderr=subprocess.PIPE, text=True)
+                                        stderr=subprocess.PIPE, text=True, env={**os.environ, **(env or {})},
+                                        **popen)
         self.log = []
         line = self.process.stderr.readline()
         self.log.append(line)
@@ -36,7 +37,7 @@ class Service:
         self.reader.start()
 
     def request(self, method, path, body=None, headers=None):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
         connection.request(method, path, body=body, headers=headers or {})
         response = connection.getresponse()
         result = (response.status, dict(response.getheaders()), response.read())
@@ -51,10 +52,22 @@ class Service:
             first = client.recv(65536).split(b"\r\n", 1)[0]
         return int(first.split()[1]) if first else None
 
+    def cpu_seconds(self):
+        fields = pathlib.Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def wait_for_log(self, pattern, count=1):
+        """Waits (a generous bound, not a timing check) until `count` log lines match `pattern`."""
+        deadline = time.monotonic() + 30
+        while sum(bool(re.search(pattern, line)) for line in list(self.log)) < count:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"no {count} log lines like {pattern!r}: {''.join(self.log)}")
+            time.sleep(0.02)
+
     def stop(self):
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
-        status = self.process.wait(timeout=20)
+        status = self.process.wait(timeout=30)
         self.reader.join(timeout=5)
         self.process.stderr.close()
         return status
