@@ -132,6 +132,13 @@ struct TableCounts {
 // Counts the rows of each table.
 QUORVEL_API TableCounts CountRows(const ReferenceTables& tables);
 
+// The tables' version: the first 16 hexadecimal digits (lower case) of a SHA-256 digest of their
+// loaded content, table by table in loading order. It depends on the values as loaded, not on the
+// islands' text: the same rows give the same version whatever the whitespace, attribute order or
+// quoting of their source, and an amount written "6.25" or "6.250" is one value. Any changed,
+// added or removed row gives another. Computed once by the load; reading it costs nothing.
+QUORVEL_API std::string TablesVersion(const ReferenceTables& tables);
+
 // A read-only copy of the tables as plain values, in table order. Amounts are number texts
 // ("6.25", "-2", "0.5"): exact, never floating point.
 struct TablesView {

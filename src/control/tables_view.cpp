@@ -52,6 +52,8 @@ TablesView ViewTables(const ReferenceTables& tables) {
   return view;
 }
 
+std::string TablesVersion(const ReferenceTables& tables) { return tables.version; }
+
 const char* Version() noexcept { return QUORVEL_VERSION; }
 
 }  // namespace quorvel

@@ -11,6 +11,7 @@
 #include "common/conversions.hpp"
 #include "common/error.hpp"
 #include "reference/index/row_index.hpp"
+#include "reference/tables_digest.hpp"
 #include "xml/columns.hpp"
 #include "xml/document.hpp"
 
@@ -201,6 +202,7 @@ std::shared_ptr<const ReferenceTables> BuildReferenceTables(const Islands& islan
   tables->TaxModels = LoadTaxModels(islands);
   tables->TaxGroups = LoadTaxGroups(islands);
   tables->TaxStatuses = LoadTaxStatuses(islands);
+  tables->version = ContentVersion(*tables);
   return tables;
 }
 

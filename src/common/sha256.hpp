@@ -1,0 +1,31 @@
+// SHA-256 (FIPS 180-4), self-contained: the engine is also compiled to WebAssembly, where no
+// system cryptography library is at hand, and it needs only this one digest.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace quorvel {
+
+class Sha256 {
+ public:
+  using Digest = std::array<unsigned char, 32>;
+
+  Sha256();
+  // Adds bytes to the message; any number of calls, of any length.
+  void Add(std::string_view bytes);
+  // The digest of everything added. Call once; the object is spent afterwards.
+  Digest Finish();
+
+ private:
+  void Compress(const unsigned char* block);
+
+  std::array<std::uint32_t, 8> state_;
+  std::array<unsigned char, 64> pending_{};
+  std::size_t pendingSize_ = 0;
+  std::uint64_t messageBytes_ = 0;
+};
+
+}  // namespace quorvel
