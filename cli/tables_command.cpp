@@ -61,6 +61,7 @@ int RunTables(const TablesOptions& options) {
   const auto tables = LoadTables(options.tables);
   const TablesView view = ViewTables(*tables);
   std::ostringstream text;
+  text << "version: " << TablesVersion(*tables) << "\n";
   PrintCounts(text, CountRows(*tables));
   PrintTaxes(text, view.taxes);
   PrintTaxModels(text, view.taxModels);

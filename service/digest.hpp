@@ -1,4 +1,4 @@
-// SHA-256 digests (OpenSSL's libcrypto), for the tables' version and the admin token.
+// SHA-256 digests (OpenSSL's libcrypto), for the admin token.
 #pragma once
 
 #include <array>

@@ -3,9 +3,7 @@
 #include <filesystem>
 #include <system_error>
 #include <thread>
-#include <vector>
 
-#include "digest.hpp"
 #include "log.hpp"
 
 namespace quorvel::service {
@@ -40,14 +38,9 @@ Islands ReadIslandFolder(const std::string& folder, std::string& folderName) {
 
 std::shared_ptr<const TableSet> LoadTableSet(const Islands& islands, std::string source) {
   const auto started = std::chrono::steady_clock::now();
-  std::vector<std::string_view> texts;
-  for (const char* islandId : kIslandIds) {
-    const auto island = islands.find(islandId);
-    texts.push_back(island == islands.end() ? std::string_view() : std::string_view(island->second));
-  }
   auto set = std::make_shared<TableSet>();
   set->tables = LoadReferenceTables(*MakeMemoryHost(islands));
-  set->version = HexPrefix(Sha256(texts), 16);
+  set->version = TablesVersion(*set->tables);
   set->source = std::move(source);
   set->rows = CountRows(*set->tables);
   set->loadedAt = std::chrono::system_clock::now();

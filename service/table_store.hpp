@@ -14,7 +14,7 @@ namespace quorvel::service {
 // One loaded set of tables and what identifies it. Immutable once made.
 struct TableSet {
   std::shared_ptr<const ReferenceTables> tables;
-  std::string version;  // first 16 hex digits of SHA-256 over the six islands in loading order
+  std::string version;  // TablesVersion of the tables: the same rows give the same version
   std::string source;   // "built-in", or the last name of the folder the islands came from
   std::chrono::system_clock::time_point loadedAt;
   double loadMilliseconds = 0;

@@ -13,6 +13,8 @@ _Text = TypeVar("_Text", str, bytes)
 
 class Tables:
     """Loaded reference tables: immutable, safe to share between threads."""
+    @property
+    def version(self) -> str: ...
 
 def load_tables(source: _Host) -> Tables: ...
 @overload

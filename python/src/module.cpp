@@ -219,7 +219,11 @@ PYBIND11_MODULE(_quorvel, module) {
 
   py::class_<Tables>(module, "Tables",
                      "Loaded reference tables: immutable, safe to share between threads.")
-      .def("__repr__", &DescribeTables);
+      .def("__repr__", &DescribeTables)
+      .def_property_readonly(
+          "version", [](const Tables& tables) { return TablesVersion(*tables.tables); },
+          "The tables' version: 16 hexadecimal digits of a digest of the loaded rows, the same for "
+          "the same rows whatever the islands' formatting (what the service sends as Quorvel-Tables).");
 
   module.def("load_tables", &LoadTables, py::arg("source"),
              "Loads the reference tables from a folder of island files, a mapping "

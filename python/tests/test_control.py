@@ -8,7 +8,7 @@ import textwrap
 import threading
 
 import pytest
-from conftest import EXAMPLE_TABLES, EXAMPLE_TRANSACTIONS, SAMPLE_CASES
+from conftest import CLI, EXAMPLE_TABLES, EXAMPLE_TRANSACTIONS, SAMPLE_CASES
 
 import quorvel
 
@@ -184,3 +184,10 @@ def test_running_out_of_memory_is_error_7() -> None:
     """)
     run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120)
     assert run.stdout.strip() == "7", run.stderr
+
+
+def test_the_version_is_the_one_quorvel_tables_prints() -> None:
+    printed = subprocess.run([CLI, "tables", "--tables", EXAMPLE_TABLES], capture_output=True, text=True, check=True)
+    islands = {path.stem: path.read_text().replace('"', "'") for path in EXAMPLE_TABLES.glob("*.xml")}
+    for tables in (quorvel.load_tables(EXAMPLE_TABLES), quorvel.load_tables(islands)):
+        assert f"version: {tables.version}\n" in printed.stdout

@@ -68,6 +68,7 @@ class Tables(unittest.TestCase):
     def test_prints_the_bundled_example_tables(self):
         done = run("tables")
         self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertRegex(done.stdout, rb"^version: [0-9a-f]{16}\n")
         for line in [b"taxes: 6\n", b"tax models: 3\n", b"tax groups: 5\n", b"tax statuses: 6\n",
                      b"  K1: K1 K2 K3 K4 K5 K6\n", b"  K3003I7781\tInventoryItem\t\"\"\n"]:
             self.assertIn(line, done.stdout)
