@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <bit>
 
-namespace quorvel {
-namespace {
+#include "common/sha256_rounds.hpp"
 
-constexpr std::array<std::uint32_t, 64> kRoundConstants = {
+namespace quorvel {
+
+const std::array<std::uint32_t, 64> kSha256RoundConstants = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -15,6 +16,10 @@ constexpr std::array<std::uint32_t, 64> kRoundConstants = {
     0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+namespace {
+
+constexpr const auto& kRoundConstants = kSha256RoundConstants;
 
 constexpr std::array<std::uint32_t, 8> kInitialState = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                                         0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
@@ -25,9 +30,24 @@ std::uint32_t BigEndianWord(const unsigned char* bytes) {
 
 }  // namespace
 
-Sha256::Sha256() : state_(kInitialState) {}
+std::vector<Sha256::Rounds> Sha256::Available() {
+  std::vector<Rounds> available{Rounds::kPortable};
+#if defined(QUORVEL_SHA_X86)
+  if (HasShaExtensions()) available.push_back(Rounds::kShaExtensions);
+#endif
+  return available;
+}
 
-void Sha256::Compress(const unsigned char* block) {
+Sha256::Sha256(Rounds rounds) : rounds_(rounds), state_(kInitialState) {}
+
+void Sha256::Compress(const unsigned char* blocks, std::size_t count) {
+#if defined(QUORVEL_SHA_X86)
+  if (rounds_ == Rounds::kShaExtensions) return CompressWithShaExtensions(state_, blocks, count);
+#endif
+  for (; count > 0; --count, blocks += 64) CompressPortable(blocks);
+}
+
+void Sha256::CompressPortable(const unsigned char* block) {
   std::array<std::uint32_t, 64> schedule;
   for (std::size_t i = 0; i < 16; ++i) schedule[i] = BigEndianWord(block + 4 * i);
   for (std::size_t i = 16; i < 64; ++i) {
@@ -67,10 +87,13 @@ void Sha256::Add(std::string_view bytes) {
     next += taken;
     left -= taken;
     if (pendingSize_ < pending_.size()) return;
-    Compress(pending_.data());
+    Compress(pending_.data(), 1);
     pendingSize_ = 0;
   }
-  for (; left >= pending_.size(); next += pending_.size(), left -= pending_.size()) Compress(next);
+  const std::size_t wholeBlocks = left / pending_.size();
+  Compress(next, wholeBlocks);
+  next += wholeBlocks * pending_.size();
+  left -= wholeBlocks * pending_.size();
   std::copy_n(next, left, pending_.begin());
   pendingSize_ = left;
 }

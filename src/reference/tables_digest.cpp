@@ -1,5 +1,6 @@
 #include "reference/tables_digest.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -9,19 +10,30 @@
 namespace quorvel {
 namespace {
 
-// Feeds fields to the digest through a buffer, as most fields are a few bytes long.
+// Feeds fields to the digest through a buffer, as most fields are a few bytes long. Numbers and
+// lengths are written in as few bytes as they need (seven bits a byte, the high bit saying that
+// more follow), which keeps the digest's share of a load small.
 class FieldDigest {
  public:
   void Number(std::int64_t value) {
-    const auto bits = static_cast<std::uint64_t>(value);
-    for (int shift = 0; shift < 64; shift += 8) buffer_.push_back(static_cast<char>(bits >> shift));
-    if (buffer_.size() >= kFlushSize) Flush();
+    // Zig-zag: small magnitudes of either sign give few bytes.
+    Unsigned((static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63));
+  }
+  void Unsigned(std::uint64_t value) {
+    if (used_ + kMaxNumberBytes > buffer_.size()) Flush();
+    for (; value >= 0x80; value >>= 7) buffer_[used_++] = static_cast<char>(value | 0x80);
+    buffer_[used_++] = static_cast<char>(value);
   }
   void Text(std::string_view text) {
-    Number(static_cast<std::int64_t>(text.size()));
-    buffer_.append(text);
+    Unsigned(text.size());
+    if (used_ + text.size() > buffer_.size()) {
+      Flush();
+      if (text.size() > buffer_.size()) return sha_.Add(text);
+    }
+    text.copy(buffer_.data() + used_, text.size());
+    used_ += text.size();
   }
-  void Flag(bool value) { buffer_.push_back(value ? '\1' : '\0'); }
+  void Flag(bool value) { Unsigned(value ? 1 : 0); }
 
   std::string HexPrefix(std::size_t digits) {
     Flush();
@@ -36,18 +48,19 @@ class FieldDigest {
   }
 
  private:
-  static constexpr std::size_t kFlushSize = 4096;
+  static constexpr std::size_t kMaxNumberBytes = 10;
   void Flush() {
-    sha_.Add(buffer_);
-    buffer_.clear();
+    sha_.Add(std::string_view(buffer_.data(), used_));
+    used_ = 0;
   }
 
   Sha256 sha_;
-  std::string buffer_;
+  std::array<char, 4096> buffer_;
+  std::size_t used_ = 0;
 };
 
 void AddTaxes(const CTaxes& taxes, FieldDigest& digest) {
-  digest.Number(taxes.Count());
+  digest.Unsigned(static_cast<std::uint64_t>(taxes.Count()));
   for (const auto& tax : taxes) {
     digest.Text(tax->KeyTaxID);
     digest.Text(tax->TaxGroupID);
@@ -63,19 +76,19 @@ void AddTaxes(const CTaxes& taxes, FieldDigest& digest) {
 }
 
 void AddTaxModels(const CTaxModels& models, FieldDigest& digest) {
-  digest.Number(models.Count());
+  digest.Unsigned(static_cast<std::uint64_t>(models.Count()));
   for (const auto& model : models) {
     digest.Text(model->KeyTaxModelID);
-    digest.Number(model->OTaxModelItems()->Count());
+    digest.Unsigned(static_cast<std::uint64_t>(model->OTaxModelItems()->Count()));
     for (const auto& item : *model->OTaxModelItems()) digest.Text(item->KeyTaxID);
   }
 }
 
 void AddTaxGroups(const CTaxGroups& groups, FieldDigest& digest) {
-  digest.Number(groups.Count());
+  digest.Unsigned(static_cast<std::uint64_t>(groups.Count()));
   for (const auto& group : groups) {
     digest.Text(group->KeyTaxGroupID);
-    digest.Number(group->OTaxGroupItems()->Count());
+    digest.Unsigned(static_cast<std::uint64_t>(group->OTaxGroupItems()->Count()));
     for (const auto& item : *group->OTaxGroupItems()) {
       digest.Text(item->KeyTaxID);
       digest.Flag(item->IsTaxable);
@@ -85,7 +98,7 @@ void AddTaxGroups(const CTaxGroups& groups, FieldDigest& digest) {
 
 // KeyCustomer is left out: the loader gives it the status's own key.
 void AddTaxStatuses(const CTaxStatuses& statuses, FieldDigest& digest) {
-  digest.Number(statuses.Count());
+  digest.Unsigned(static_cast<std::uint64_t>(statuses.Count()));
   for (const auto& status : statuses) {
     digest.Text(status->KeyTaxStatus);
     digest.Text(status->TaxExemptNumber);

@@ -10,7 +10,8 @@ namespace quorvel {
 
 // The first 16 hexadecimal digits of SHA-256 over the four tables' values, table by table in
 // loading order, each table's row count first and every text prefixed by its length, so that no
-// two different contents are fed as the same bytes.
+// two different contents are fed as the same bytes. The bytes fed are this build's own choice:
+// the version is for telling contents apart, not for reproducing elsewhere.
 std::string ContentVersion(const ReferenceTables& tables);
 
 }  // namespace quorvel
