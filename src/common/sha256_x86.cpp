@@ -1,12 +1,18 @@
 // The SHA-256 rounds with the x86 SHA extensions, taken where the processor has them; compiled
 // with -msha -msse4.1, and only called after the check below.
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include "common/sha256_rounds.hpp"
 
 namespace quorvel {
 
-bool HasShaExtensions() { return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1"); }
+// Asked of CPUID itself: not every compiler's __builtin_cpu_supports knows "sha".
+bool HasShaExtensions() {
+  unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (ecx & bit_SSE4_1) == 0 || (ecx & bit_SSSE3) == 0) return false;
+  return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0 && (ebx & bit_SHA) != 0;
+}
 
 void CompressWithShaExtensions(std::array<std::uint32_t, 8>& state, const unsigned char* blocks, std::size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
