@@ -31,7 +31,7 @@ class Sha256 {
   void Compress(const unsigned char* blocks, std::size_t count);
   void CompressPortable(const unsigned char* block);
 
-  Rounds rounds_;
+  [[maybe_unused]] Rounds rounds_;  // unread where the build has the portable rounds only
   std::array<std::uint32_t, 8> state_;
   std::array<unsigned char, 64> pending_{};
   std::size_t pendingSize_ = 0;
