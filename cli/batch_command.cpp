@@ -1,6 +1,6 @@
 // `quorvel batch`: calculate many transactions on worker threads that share one set of reference
 // tables. Each result is exactly what `quorvel calc` prints for the same file; a transaction that
-// fails is reported and the others go on.
+// fails, a document refused as not well-formed XML included, is reported and the others go on.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,7 +47,7 @@ void Fail(Outcome& outcome, int number, std::string description) {
 Outcome Calculate(const ReferenceTables& tables, const InputFile& file, const ResultFolder* folder) {
   Outcome outcome;
   try {
-    outcome.text = CalculateTaxes(tables, ReadWholeFile(file.path, file.kinds), outcome.refusal);
+    outcome = batch::CalculateTransaction(tables, ReadWholeFile(file.path, file.kinds));
     if (folder != nullptr) folder->Record(file.path, outcome);
   } catch (const Error& error) {
     Fail(outcome, error.number(), error.description());
@@ -86,11 +86,8 @@ void WarnAboutThreads(const WorkerThreads& workers, unsigned wanted) {
 
 // Writes one outcome where it goes; returns whether the transaction failed.
 bool Report(const BatchOptions& options, const InputFile& file, const Outcome& outcome, ProgressBar& progress) {
-  if (outcome.failed || !outcome.refusal.empty()) progress.Clear();
-  if (!outcome.refusal.empty()) {
-    std::fprintf(stderr, "quorvel: %s: warning: %s\n", file.path.c_str(), outcome.refusal.c_str());
-  }
   if (outcome.failed) {
+    progress.Clear();
     std::fprintf(stderr, "quorvel: %s: error %d: %s\n", file.path.c_str(), outcome.number, outcome.text.c_str());
   }
   if (options.format == BatchFormat::kJsonLines) {

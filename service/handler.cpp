@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <system_error>
 #include <new>
 #include <nlohmann/json.hpp>
 
@@ -96,17 +98,37 @@ Response ErrorProblem(unsigned status, const Error& error) {
   return {status, std::string(kProblem), {}, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
 }
 
+// A body refused as not well-formed XML: 400 with the refused-document number, the rule broken
+// and where, taken from the engine's refusal ("not well-formed XML: RULE at line L, column C").
+Response RefusedDocument(const std::string& refusal) {
+  nlohmann::json body = {{"type", "about:blank"}, {"title", ReasonTitle(400)},
+                         {"status", 400},         {"number", errors::kDocumentRefused},
+                         {"description", refusal}};
+  std::string_view rule = refusal;
+  constexpr std::string_view kPrefix = "not well-formed XML: ";
+  if (rule.substr(0, kPrefix.size()) == kPrefix) rule.remove_prefix(kPrefix.size());
+  if (const std::size_t at = rule.rfind(" at line "); at != std::string_view::npos) {
+    const std::string_view where = rule.substr(at + std::string_view(" at line ").size());
+    std::size_t line = 0;
+    std::size_t column = 0;
+    const auto [afterLine, lineError] = std::from_chars(where.data(), where.data() + where.size(), line);
+    const std::string_view rest = where.substr(static_cast<std::size_t>(afterLine - where.data()));
+    constexpr std::string_view kColumn = ", column ";
+    if (lineError == std::errc() && rest.substr(0, kColumn.size()) == kColumn &&
+        std::from_chars(rest.data() + kColumn.size(), rest.data() + rest.size(), column).ec == std::errc()) {
+      body["line"] = line;
+      body["column"] = column;
+      rule = rule.substr(0, at);
+    }
+  }
+  body["rule"] = rule;
+  return {400, std::string(kProblem), {}, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
+}
+
 Response WrongMethod(std::string_view allowed) {
   Response response = Problem(405, "this path answers " + std::string(allowed) + " only");
   response.headers.emplace_back("Allow", allowed);
   return response;
-}
-
-// A header value can hold no line breaks or other control characters.
-std::string HeaderSafe(std::string_view text) {
-  std::string safe;
-  for (const char c : text) safe.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c);
-  return safe;
 }
 
 }  // namespace
@@ -168,9 +190,10 @@ Response Handler::Calculate(const Request& request) const {
     try {
       std::string refusal;
       response.body = CalculateTaxes(*tables->tables, request.body, refusal);
-      if (response.body == "NOHEADER") {
+      if (!refusal.empty()) {
+        response = RefusedDocument(refusal);
+      } else if (response.body == "NOHEADER") {
         response.contentType = kText;
-        if (!refusal.empty()) response.headers.emplace_back("Quorvel-Warning", HeaderSafe(refusal));
       } else {
         response.contentType = kXml;
       }

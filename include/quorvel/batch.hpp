@@ -49,8 +49,13 @@ struct Outcome {
   bool failed = false;
   int number = 0;        // when failed: the error number
   std::string text;      // the result, or when failed the error's description
-  std::string refusal;   // why the document was refused as not well-formed XML, if it was
 };
+
+// Calculates one transaction of a run. A document refused as not well-formed XML fails with
+// errors::kDocumentRefused and the rule and where it was broken, where a single calculation
+// answers "NOHEADER"; a well-formed document without a header row is still "NOHEADER". Throws
+// quorvel::Error as CalculateTaxes does.
+Outcome CalculateTransaction(const ReferenceTables& tables, std::string_view transaction);
 
 // The result folder: for each input <name>.xml, <name>.result.xml when it was calculated, or
 // <name>.error.json when it failed. Each file is written whole beside its place and renamed in,

@@ -31,6 +31,7 @@ inline constexpr int kObjectNotSet = 91;    // a missing attribute, tax model or
 inline constexpr int kDuplicateKey = 457;   // a key already held by a collection
 inline constexpr int kIslandMissing = 1001; // the host page cannot give a data island
 inline constexpr int kBadRow = 1002;        // an island row that cannot be loaded for another reason
+inline constexpr int kDocumentRefused = 1003;  // a transaction refused as not well-formed XML (batch, service)
 inline constexpr int kCannotRead = 2001;    // a file or standard input cannot be read
 }  // namespace errors
 

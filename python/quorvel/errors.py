@@ -20,6 +20,8 @@ ISLAND_MISSING = 1001
 """The host cannot give a data island (a callable host that raised included)."""
 BAD_ROW = 1002
 """An island row that cannot be loaded for another reason."""
+DOCUMENT_REFUSED = 1003
+"""A transaction refused as not well-formed XML by a batch run (re-rating) or the service."""
 CANNOT_READ = 2001
 """A file that cannot be read."""
 

@@ -20,6 +20,7 @@
 #include "batch_files.hpp"
 #include "callable_host.hpp"
 #include "error_translation.hpp"
+#include "quorvel/batch.hpp"
 #include "quorvel/quorvel.hpp"
 #include "texts.hpp"
 
@@ -99,10 +100,23 @@ void HandleSignals() {
   if (PyErr_CheckSignals() != 0) throw py::error_already_set();
 }
 
-void CalculateItem(const Tables& tables, Item& item) {
+// Whether a document refused as not well-formed XML answers "NOHEADER" (a calculation) or fails
+// with errors::kDocumentRefused (a file of a batch run, as `quorvel batch` has it).
+enum class Refused { kNoHeader, kFails };
+
+void CalculateItem(const Tables& tables, Refused refused, Item& item) {
   if (item.failure) return;
   try {
-    item.result = CalculateTaxes(*tables.tables, item.text);
+    if (refused == Refused::kNoHeader) {
+      item.result = CalculateTaxes(*tables.tables, item.text);
+      return;
+    }
+    batch::Outcome outcome = batch::CalculateTransaction(*tables.tables, item.text);
+    if (outcome.failed) {
+      item.failure = Failure{outcome.number, std::move(outcome.text)};
+    } else {
+      item.result = std::move(outcome.text);
+    }
   } catch (...) {
     item.failure = Describe(std::current_exception());
   }
@@ -110,18 +124,18 @@ void CalculateItem(const Tables& tables, Item& item) {
 
 // Calculates the items from `next` on without the GIL, until they end or the interval has passed;
 // gives the first one left.
-std::vector<Item>::iterator CalculateForAWhile(const Tables& tables, std::vector<Item>::iterator next,
+std::vector<Item>::iterator CalculateForAWhile(const Tables& tables, Refused refused, std::vector<Item>::iterator next,
                                                std::vector<Item>::iterator end) {
   py::gil_scoped_release released;
   const auto until = std::chrono::steady_clock::now() + kSignalCheckInterval;
   while (next != end) {
-    CalculateItem(tables, *next++);
+    CalculateItem(tables, refused, *next++);
     if (std::chrono::steady_clock::now() >= until) break;
   }
   return next;
 }
 
-py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
+py::list CalculateTransactions(const Tables& tables, const py::iterable& transactions, Refused refused) {
   // A text is iterable too: one transaction given alone would be calculated character by character.
   if (PyUnicode_Check(transactions.ptr()) || PyBytes_Check(transactions.ptr())) {
     throw py::type_error("calculate_many takes a sequence of transactions, not one transaction");
@@ -138,7 +152,7 @@ py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
     }
   }
   for (auto next = items.begin(); next != items.end();) {
-    next = CalculateForAWhile(tables, next, items.end());
+    next = CalculateForAWhile(tables, refused, next, items.end());
     HandleSignals();
   }
   py::list outcomes(items.size());
@@ -157,6 +171,14 @@ py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
     outcomes[i] = MakeError(*item.failure);
   }
   return outcomes;
+}
+
+py::list CalculateMany(const Tables& tables, const py::iterable& transactions) {
+  return CalculateTransactions(tables, transactions, Refused::kNoHeader);
+}
+
+py::list CalculateBatch(const Tables& tables, const py::iterable& transactions) {
+  return CalculateTransactions(tables, transactions, Refused::kFails);
 }
 
 std::string DescribeTables(const Tables& tables) {
@@ -197,6 +219,7 @@ py::dict EngineErrorNumbers() {
   numbers["DUPLICATE_KEY"] = errors::kDuplicateKey;
   numbers["ISLAND_MISSING"] = errors::kIslandMissing;
   numbers["BAD_ROW"] = errors::kBadRow;
+  numbers["DOCUMENT_REFUSED"] = errors::kDocumentRefused;
   numbers["CANNOT_READ"] = errors::kCannotRead;
   numbers["INTERNAL_ERROR"] = kInternalError;
   return numbers;
@@ -234,6 +257,9 @@ PYBIND11_MODULE(_quorvel, module) {
   module.def("calculate_many", &CalculateMany, py::arg("tables"), py::arg("transactions"),
              "Calculates transactions in order, without the GIL: a list holding each result or "
              "the quorvel.Error it failed with.");
+  module.def("calculate_batch", &CalculateBatch, py::arg("tables"), py::arg("transactions"),
+             "Like calculate_many, for the files of a batch run: a document that is not well-formed "
+             "XML is quorvel.Error 1003 with the reason, not \"NOHEADER\".");
 
   py::class_<quorvel::CQuorvel>(module, "CQuorvel",
                                 "The control: every control of one thread shares that thread's "

@@ -1,6 +1,7 @@
 """python3 -m quorvel.rerate on a local Dask cluster writes what `quorvel batch --out` writes."""
 
 import contextlib
+import json
 import os
 import pathlib
 import re
@@ -12,6 +13,7 @@ import sys
 import time
 
 import pytest
+import quorvel
 from conftest import CLI, EXAMPLE_TABLES, EXAMPLE_TRANSACTIONS
 
 TRANSACTIONS = 3000
@@ -71,7 +73,9 @@ def test_same_files_as_quorvel_batch(tmp_path: pathlib.Path) -> None:
                             "--out", str(by_batch), str(inputs)], capture_output=True, text=True)
     failed = {pathlib.Path(m[0]).stem: (int(m[1]), m[2])
               for m in re.findall(r"quorvel: (\S+): error (\d+): (.*)", batch.stderr)}
-    assert batch.returncode == 1 and len(failed) == len(range(7, TRANSACTIONS, 401))
+    not_xml = {f"t{i:05}" for i in range(3, TRANSACTIONS, 997)}
+    assert batch.returncode == 1 and len(failed) == len(range(7, TRANSACTIONS, 401)) + len(not_xml)
+    assert {name for name, (number, _) in failed.items() if number == 1003} == not_xml
     # Outputs of an earlier run that this one must replace or remove.
     by_rerate.mkdir()
     (by_rerate / "t00007.result.xml").write_text("stale result")
@@ -103,7 +107,7 @@ def test_refused_before_any_cluster_starts(tmp_path: pathlib.Path, inputs: list,
     assert (run.returncode, run.stderr) == (1, "rerate: " + message.format(tmp_path) + "\n")
 
 
-@pytest.mark.parametrize("trouble", ["a dangling link", "a full disk"])
+@pytest.mark.parametrize("trouble", ["a dangling link", "a full disk", "a garbled document"])
 def test_trouble_is_recorded_as_quorvel_batch_records_it(tmp_path: pathlib.Path, trouble: str) -> None:
     inputs, transaction = tmp_path / "in", EXAMPLE_TRANSACTIONS[0]
     inputs.mkdir()
@@ -112,6 +116,10 @@ def test_trouble_is_recorded_as_quorvel_batch_records_it(tmp_path: pathlib.Path,
     if trouble == "a dangling link":
         (inputs / "gone.xml").symlink_to(tmp_path / "nowhere.xml")
         failed = "gone"
+    elif trouble == "a garbled document":  # beside a well-formed one without header row, still a result
+        (inputs / "garbled.xml").write_bytes(b'<xml><z:row head="1"')
+        (inputs / "headerless.xml").write_bytes(b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data/></xml>')
+        failed = "garbled"
     else:  # the earlier result fits, this run's does not: batch keeps it and adds the error file
         result = subprocess.run([CLI, "calc", str(transaction)], capture_output=True, check=True).stdout
         limit = {"preexec_fn": file_size_limit(len(result) // 2)}
@@ -127,7 +135,14 @@ def test_trouble_is_recorded_as_quorvel_batch_records_it(tmp_path: pathlib.Path,
         done = subprocess.run(command, capture_output=True, timeout=600, **limit)
         assert done.returncode == 1, done.stderr
         outputs[tool] = {path.name: path.read_bytes().replace(bytes(out), b"OUT") for path in out.iterdir()}
-    assert set(outputs["batch"]) == {transaction.stem + ".result.xml", failed + ".error.json"}
+    expected = {transaction.stem + ".result.xml", failed + ".error.json"}
+    if trouble == "a garbled document":
+        expected.add("headerless.result.xml")
+        assert outputs["rerate"]["headerless.result.xml"] == b"NOHEADER"
+        assert json.loads(outputs["rerate"]["garbled.error.json"])["number"] == quorvel.errors.DOCUMENT_REFUSED
+        assert json.loads(outputs["rerate"]["garbled.error.json"])["description"] == \
+            "not well-formed XML: Error parsing element attribute at line 1, column 19"
+    assert set(outputs["batch"]) == expected
     assert outputs["rerate"] == outputs["batch"]
 
 

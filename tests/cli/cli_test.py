@@ -90,6 +90,9 @@ class Tables(unittest.TestCase):
 
 GOOD = ""  # the path of a transaction that calculates, set with SOURCE
 UNKNOWN_MODEL = b'<xml xmlns:z="#RowsetSchema"><z:row head="1" CustomerID="1" TaxModel="99"/></xml>'
+GARBLED = b'<xml><z:row head="1"'
+GARBLED_REASON = b"not well-formed XML: Error parsing element attribute at line 1, column 19"
+HEADERLESS = b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data></rs:data></xml>'
 
 
 def write(path, data):
@@ -201,6 +204,31 @@ class CommandLine(unittest.TestCase):
         done = run("calc", stdin=b'<xml><z:row head="1"')
         self.assertEqual((done.returncode, done.stdout), (0, b"NOHEADER"))
         self.assertEqual(done.stderr, b"quorvel: warning: not well-formed XML: Error parsing element attribute at line 1, column 19\n")
+
+    def test_batch_fails_a_garbled_document_and_answers_noheader_for_one_without_header(self):
+        inputs = [self.path(name) for name in ("a-good.xml", "b-garbled.xml", "c-headerless.xml")]
+        for path, text in zip(inputs, [self.good, GARBLED, HEADERLESS]):
+            write(path, text)
+        out = self.path("out")
+        cases = [  # name, arguments, standard output
+            ("standard output", [], self.expected + b"\nNOHEADER\n"),
+            ("result folder", ["--out", out], b""),
+            ("json lines", ["--format", "jsonl"], b"\n".join(json.dumps(line, separators=(",", ":")).encode() for line in [
+                {"file": inputs[0], "result": self.expected.decode()},
+                {"file": inputs[1], "error": {"number": 1003, "description": GARBLED_REASON.decode()}},
+                {"file": inputs[2], "result": "NOHEADER"}]) + b"\n"),
+        ]
+        for name, arguments, stdout in cases:
+            with self.subTest(name):
+                done = run("batch", "--jobs", "2", *arguments, *inputs)
+                self.assertEqual((done.returncode, done.stdout), (1, stdout), done.stderr)
+                self.assertTrue(done.stderr.startswith(
+                    f"quorvel: {inputs[1]}: error 1003: ".encode() + GARBLED_REASON + b"\nbatch: 3 transactions, 1 failed"),
+                    done.stderr)
+        self.assertEqual(sorted(os.listdir(out)), ["a-good.result.xml", "b-garbled.error.json", "c-headerless.result.xml"])
+        self.assertEqual(json.loads(read(os.path.join(out, "b-garbled.error.json"))),
+                         {"file": inputs[1], "number": 1003, "description": GARBLED_REASON.decode()})
+        self.assertEqual(read(os.path.join(out, "c-headerless.result.xml")), b"NOHEADER")
 
     def test_the_result_folder_reflects_the_last_run_only(self):
         os.mkdir(self.path("in"))

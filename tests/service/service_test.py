@@ -77,6 +77,9 @@ def calc(tables, path):
     """`quorvel calc`'s answer: (result bytes, None, None) or (None, error number, description)."""
     run = subprocess.run([BINARY, "calc", *(["--tables", tables] if tables else []), path],
                          capture_output=True, timeout=30)
+    refused = re.match(r"quorvel: warning: (.*)\n$", run.stderr.decode(), re.S)
+    if run.returncode == 0 and refused:  # a document that is not well-formed XML
+        return None, 1003, refused.group(1)
     if run.returncode == 0:
         return run.stdout, None, None
     error = re.match(r"quorvel: error (\d+): (.*)\n$", run.stderr.decode(), re.S)
@@ -94,7 +97,7 @@ class Calculations(unittest.TestCase):
             kind = "text/plain" if result == b"NOHEADER" else "application/xml"
             self.assertEqual(headers["Content-Type"], kind + "; charset=utf-8")
         else:
-            self.assertEqual((status, headers["Content-Type"]), (422, "application/problem+json"))
+            self.assertEqual((status, headers["Content-Type"]), (400 if number == 1003 else 422, "application/problem+json"))
             problem = json.loads(body)
             self.assertEqual((problem["number"], problem["description"]), (number, description))
 
@@ -146,6 +149,7 @@ TOKEN = {"Authorization": "Bearer secret"}
 XML = {"Content-Type": "application/xml"}
 with open(os.path.join(EXAMPLES, "transactions", "01-in-town-sale.xml"), "rb") as example:
     EXAMPLE = example.read()
+HEADERLESS = b'<xml xmlns:rs="urn:schemas-microsoft-com:rowset" xmlns:z="#RowsetSchema"><rs:data></rs:data></xml>'
 OVER_LIMIT = b"<x>" + b" " * 5000 + b"</x>"
 AT_LIMIT = EXAMPLE + b"\n" * (4096 - len(EXAMPLE))  # "plain" takes at most 4096 bytes
 STATUS_CASES = [
@@ -156,6 +160,7 @@ STATUS_CASES = [
     ("/v1/calc", "post", 405, "plain", ("GET", None, {})),
     ("/v1/calc", "post", 413, "plain", ("POST", OVER_LIMIT, XML)),
     ("/v1/calc", "post", 415, "plain", ("POST", b"{}", {"Content-Type": "application/json"})),
+    ("/v1/calc", "post", 400, "plain", ("POST", b"<xml><unclosed>", XML)),
     ("/v1/calc", "post", 422, "plain", ("POST", FAILING, XML)),
     ("/v1/tables", "get", 200, "plain", ("GET", None, {})),
     ("/v1/tables", "get", 405, "plain", ("DELETE", None, {})),
@@ -285,11 +290,23 @@ class Statuses(unittest.TestCase):
             with self.subTest(name):
                 self.assertEqual(plain.raw(data, wait=0.2), status)
 
-    def test_not_xml_is_noheader_with_a_reason_when_given(self):
-        status, headers, body = self.services["plain"].request("POST", "/v1/calc", b"<xml><unclosed>", XML)
+    def test_a_body_that_is_not_well_formed_is_refused_with_the_rule_and_where(self):
+        for name, body, rule, line, column in [
+            ("empty body", b"", "No document element found", 1, 1),
+            ("attribute unfinished", b'<xml><z:row head="1"', "Error parsing element attribute", 1, 19),
+            ("attribute twice, second line", b'<xml>\n  <row a="1" a="2"/></xml>', 'duplicate attribute "a"', 2, 14),
+        ]:
+            with self.subTest(name):
+                status, headers, answer = self.services["plain"].request("POST", "/v1/calc", body, XML)
+                self.assertEqual((status, headers["Content-Type"]), (400, "application/problem+json"), answer)
+                problem = json.loads(answer)
+                self.assertEqual((problem["number"], problem["rule"], problem["line"], problem["column"]),
+                                 (1003, rule, line, column))
+                self.assertEqual(problem["description"], f"not well-formed XML: {rule} at line {line}, column {column}")
+
+    def test_a_well_formed_body_without_header_row_is_noheader(self):
+        status, headers, body = self.services["plain"].request("POST", "/v1/calc", HEADERLESS, XML)
         self.assertEqual((status, body, headers["Content-Type"]), (200, b"NOHEADER", "text/plain; charset=utf-8"))
-        # The reason comes from the engine; when it gives one, it is a single non-empty line.
-        self.assertNotEqual(headers.get("Quorvel-Warning", "given"), "")
 
     def test_unknown_path_is_a_problem_document(self):
         status, headers, body = self.services["plain"].request("GET", "/v2/calc?x=1")
